@@ -20,7 +20,9 @@ function(kv_exported_library target)
   file(GENERATE OUTPUT ${script} CONTENT "{\n  global:\n${body}  local: *;\n};\n")
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${ARG_EXPORTS})
   target_link_options(${target} PRIVATE "LINKER:--version-script=${script}" "LINKER:--no-undefined")
-  target_link_libraries(${target} PUBLIC kvexport)
+  # The macro header is installed beside the library's own headers, so only the build tree
+  # needs the link.
+  target_link_libraries(${target} PUBLIC $<BUILD_INTERFACE:kvexport>)
 endfunction()
 
 # kv_test(<target> SOURCES ... LIBS ... [LABELS ...])
@@ -33,5 +35,34 @@ function(kv_test target)
   add_executable(${target} ${ARG_SOURCES})
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   gtest_discover_tests(${target} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# kv_install_library(<target> PACKAGE <Name> DESCRIPTION <text>)
+# Installs the library, its headers (the target's include/ directory), a CMake package
+# (find_package(<Name>) gives <Name>::<target>) and a relocatable pkg-config file <target>.pc.
+function(kv_install_library target)
+  cmake_parse_arguments(ARG "" "PACKAGE;DESCRIPTION" "" ${ARGN})
+  include(CMakePackageConfigHelpers)
+  set(cmakedir ${CMAKE_INSTALL_LIBDIR}/cmake/${ARG_PACKAGE})
+  install(TARGETS ${target} EXPORT ${ARG_PACKAGE}Targets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  install(DIRECTORY include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  install(EXPORT ${ARG_PACKAGE}Targets NAMESPACE ${ARG_PACKAGE}:: DESTINATION ${cmakedir})
+
+  set(KV_PACKAGE ${ARG_PACKAGE})
+  configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/PackageConfig.cmake.in
+    ${CMAKE_CURRENT_BINARY_DIR}/${ARG_PACKAGE}Config.cmake INSTALL_DESTINATION ${cmakedir})
+  write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/${ARG_PACKAGE}ConfigVersion.cmake
+    VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${ARG_PACKAGE}Config.cmake
+    ${CMAKE_CURRENT_BINARY_DIR}/${ARG_PACKAGE}ConfigVersion.cmake DESTINATION ${cmakedir})
+
+  set(KV_LIBNAME ${target})
+  set(KV_DESCRIPTION ${ARG_DESCRIPTION})
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/package.pc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endfunction()

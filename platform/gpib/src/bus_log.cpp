@@ -1,0 +1,99 @@
+#include "bus_log.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace gpibsim {
+namespace {
+
+constexpr mode_t kLogMode = 0644;
+
+}  // namespace
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        reset();
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+int UniqueFd::release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+void UniqueFd::reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+std::string escapeBytes(std::string_view bytes) {
+    std::string text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            text += "\\n";
+        } else if (c == '\t') {
+            text += "\\t";
+        } else if (c == '\\' || c == '"') {
+            text += '\\';
+            text += c;
+        } else if (byte < 0x20 || byte >= 0x7f) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+            text += hex;
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+std::string_view errorName(int error) {
+    switch (error) {
+        case 0:
+            return "EDVR";
+        case 2:
+            return "ENOL";
+        case 4:
+            return "EARG";
+        case 6:
+            return "EABO";
+        case 7:
+            return "ENEB";
+        default:
+            return "E?";
+    }
+}
+
+std::string formatLogLine(Transfer transfer, std::optional<int> address, std::string_view bytes,
+                          std::optional<int> error) {
+    std::string line = transfer == Transfer::kWrite ? "write " : "read ";
+    line += address ? std::to_string(*address) : "-";
+    line += " \"" + escapeBytes(bytes) + "\"";
+    if (error) line += " error=" + std::string(errorName(*error));
+    return line + "\n";
+}
+
+void BusLog::open(const char* path) {
+    fd_.reset();
+    if (path == nullptr || *path == '\0') return;
+    fd_ = UniqueFd(::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kLogMode));
+    if (!fd_.valid()) std::fprintf(stderr, "gpibsim: %s: %s\n", path, std::strerror(errno));
+}
+
+void BusLog::record(Transfer transfer, std::optional<int> address, std::string_view bytes,
+                    std::optional<int> error) {
+    if (!fd_.valid()) return;
+    const std::string line = formatLogLine(transfer, address, bytes, error);
+    while (::write(fd_.get(), line.data(), line.size()) < 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace gpibsim
