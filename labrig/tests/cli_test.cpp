@@ -85,6 +85,16 @@ TEST_F(LabrigCli, InstrumentThatCannotBeOpened) {
         << outcome.err;
 }
 
+TEST_F(LabrigCli, LoadTraceOnlyWhenAsked) {
+    Outcome quiet = labrig({"--help"});
+    EXPECT_EQ(quiet.err.find("LABRIG.DLL"), std::string::npos);
+
+    setenv("LABRIG_TRACE", "1", 1);
+    Outcome traced = labrig({"--help"});
+    unsetenv("LABRIG_TRACE");
+    EXPECT_EQ(traced.err, "LABRIG.DLL Initializing!\nLABRIG.DLL Terminating!\n");
+}
+
 TEST_F(LabrigCli, UsageErrors) {
     const std::vector<std::string> cases[] = {
         {},
