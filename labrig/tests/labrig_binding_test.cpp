@@ -57,8 +57,9 @@ TEST(LabrigBinding, ALibraryWithoutGpibStatusIsReleased) {
     });
 }
 
-// A simulated bus whose analyser sees a carrier 12 kHz above 2437 MHz.
-void useSimulator(const char* library) {
+// Measures a carrier 12 kHz above 2437 MHz on the simulated bus of `library`, and checks that
+// bus errors reach the results too.
+void measureOnSimulator(const char* library) {
     std::string config =
         testing::TempDir() + "labrig_binding_" + std::to_string(getpid()) + ".conf";
     FILE* file = std::fopen(config.c_str(), "w");
@@ -67,28 +68,21 @@ void useSimulator(const char* library) {
     std::fclose(file);
     setenv("GPIBSIM_CONFIG", config.c_str(), 1);
     setenv("LABRIG_GPIB_LIBRARY", library, 1);
+
+    ASSERT_EQ(ChkSpecAna(), 1);
+    ASSERT_EQ(SetSpecCenFrq(2437), 1);
+    EXPECT_EQ(ReadSpecCarrierFrq(), 2437);
+    EXPECT_EQ(SpecOffLine(), 1);
+    EXPECT_EQ(SpecOffLine(), 0);  // the descriptor is gone: the bus reports the error
+    std::remove(config.c_str());
 }
 
 TEST(LabrigBinding, ReadsTheStatusVariablesOfTheLibrary) {
-    inChild([] {
-        useSimulator(GPIBSIM_PATH);
-        ASSERT_EQ(ChkSpecAna(), 1);
-        ASSERT_EQ(SetSpecCenFrq(2437), 1);
-        EXPECT_EQ(ReadSpecCarrierFrq(), 2437);
-        EXPECT_EQ(SpecOffLine(), 1);
-        EXPECT_EQ(SpecOffLine(), 0);  // the descriptor is gone: the bus reports the error
-    });
+    inChild([] { measureOnSimulator(GPIBSIM_PATH); });
 }
 
 TEST(LabrigBinding, FallsBackToThePerThreadStatusFunctions) {
-    inChild([] {
-        useSimulator(GPIBSIM_THREADONLY_PATH);
-        ASSERT_EQ(ChkSpecAna(), 1);
-        ASSERT_EQ(SetSpecCenFrq(2437), 1);
-        EXPECT_EQ(ReadSpecCarrierFrq(), 2437);
-        EXPECT_EQ(SpecOffLine(), 1);
-        EXPECT_EQ(SpecOffLine(), 0);
-    });
+    inChild([] { measureOnSimulator(GPIBSIM_THREADONLY_PATH); });
 }
 
 }  // namespace
