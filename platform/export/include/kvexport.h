@@ -49,4 +49,10 @@
 #define GPIBSIM_API KV_DLL_IMPORT
 #endif
 
+#ifdef NICAPI_BUILDING
+#define NICAPI_API KV_DLL_EXPORT
+#else
+#define NICAPI_API KV_DLL_IMPORT
+#endif
+
 #endif /* KVEXPORT_H */

@@ -1,0 +1,68 @@
+// reg export and reg import: keys to and from REGEDIT4 files.
+#include <fcntl.h>
+#include <registry/store.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "commands.h"
+#include "console.h"
+
+namespace regtool {
+namespace {
+
+constexpr mode_t kExportMode = 0600;  // exported keys may hold WEP keys
+
+// Writes the whole text; an error text on failure.
+std::string writeFile(const std::string& path, const std::string& text) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kExportMode);
+    if (fd < 0) return std::error_code(errno, std::generic_category()).message();
+    std::string_view rest = text;
+    int error = 0;
+    while (!rest.empty() && error == 0) {
+        const ssize_t put = ::write(fd, rest.data(), rest.size());
+        if (put > 0) rest.remove_prefix(static_cast<std::size_t>(put));
+        if (put < 0 && errno != EINTR) error = errno;
+    }
+    if (::close(fd) != 0 && error == 0) error = errno;
+    return error == 0 ? std::string() : std::error_code(error, std::generic_category()).message();
+}
+
+}  // namespace
+
+int runExport(const Request& request) {
+    const auto keyName = parseKeyName(request.positional[0]);
+    if (!keyName) return invalidKeyName(request.operation);
+    const std::string& file = request.positional[1];
+    std::string text;
+    if (const LONG status = registry::exportKey(keyName->root, keyName->path.c_str(), text)) {
+        return failedWith(status);
+    }
+    std::error_code ignored;
+    if (!request.overwrite && std::filesystem::exists(file, ignored) &&
+        !confirmed("File " + file + " already exists. Overwrite (Yes/No)? ")) {
+        return cancelled();
+    }
+    const std::string error = writeFile(file, text);
+    if (!error.empty()) return failed("Unable to write the file " + file + ": " + error + ".");
+    return succeeded();
+}
+
+int runImport(const Request& request) {
+    const std::string& file = request.positional[0];
+    std::ifstream in(file, std::ios::binary);
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!in.is_open() || in.bad()) {
+        return failed("Error opening the file. There may be a disk or file system error.");
+    }
+    std::string error;
+    const LONG status = registry::importText(text, file, error);
+    if (status == ERROR_INVALID_DATA) return failed(error);
+    return status == ERROR_SUCCESS ? succeeded() : failedWith(status);
+}
+
+}  // namespace regtool
