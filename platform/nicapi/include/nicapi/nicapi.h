@@ -47,13 +47,13 @@ typedef struct SurveyEntry {
     uint8_t Reserved[2];
     uint32_t SsidLength;
     uint8_t Ssid[32];
-    uint32_t Privacy;            /* 1: the network uses WEP */
-    int32_t Rssi;                /* signal level, in the unit of KvConfig.ini's signal limits */
+    uint32_t Privacy; /* 1: the network uses WEP */
+    int32_t Rssi;     /* signal level, in the unit of KvConfig.ini's signal limits */
     uint32_t NetworkTypeInUse;
     uint32_t ConfigLength;
     uint32_t BeaconPeriod;
     uint32_t AtimWindow;
-    uint32_t DsConfig;           /* centre frequency in kHz */
+    uint32_t DsConfig; /* centre frequency in kHz */
     uint32_t FhConfig[4];
     uint32_t InfrastructureMode; /* 0 ad hoc, non-zero infrastructure */
     uint8_t SupportedRates[8];
@@ -76,7 +76,8 @@ typedef struct SurveyBuffer {
 
 NICAPI_STATIC_ASSERT(sizeof(WLAdapterInfo) == 540, "WLAdapterInfo is 540 bytes");
 NICAPI_STATIC_ASSERT(offsetof(WLAdapterInfo, AdapterName) == 4, "AdapterName at 4");
-NICAPI_STATIC_ASSERT(offsetof(WLAdapterInfo, AdapterDescription) == 264, "AdapterDescription at 264");
+NICAPI_STATIC_ASSERT(offsetof(WLAdapterInfo, AdapterDescription) == 264,
+                     "AdapterDescription at 264");
 NICAPI_STATIC_ASSERT(offsetof(WLAdapterInfo, InstanceId) == 524, "InstanceId at 524");
 NICAPI_STATIC_ASSERT(offsetof(WLAdapterInfo, CallWord) == 530, "CallWord at 530");
 NICAPI_STATIC_ASSERT(offsetof(WLAdapterInfo, CallLong1) == 532, "CallLong1 at 532");
@@ -142,8 +143,7 @@ KV_EXTERN_C NICAPI_API int32_t KV_STDCALL VBQueryWLDriverVersion(WLAdapterInfo* 
 KV_EXTERN_C NICAPI_API int32_t KV_STDCALL VBSetWLChannel(WLAdapterInfo* adapter, int32_t value);
 KV_EXTERN_C NICAPI_API int32_t KV_STDCALL VBSetWLTxRateControl(WLAdapterInfo* adapter,
                                                                int32_t value);
-KV_EXTERN_C NICAPI_API int32_t KV_STDCALL VBSetWLNetworkType(WLAdapterInfo* adapter,
-                                                             int32_t value);
+KV_EXTERN_C NICAPI_API int32_t KV_STDCALL VBSetWLNetworkType(WLAdapterInfo* adapter, int32_t value);
 KV_EXTERN_C NICAPI_API int32_t KV_STDCALL VBSetWLPSMode(WLAdapterInfo* adapter, int32_t value);
 KV_EXTERN_C NICAPI_API int32_t KV_STDCALL VBSetWLPreambleMode(WLAdapterInfo* adapter,
                                                               int32_t value);
