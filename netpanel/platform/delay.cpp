@@ -1,6 +1,7 @@
 #include "delay.h"
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <thread>
 
@@ -8,7 +9,8 @@ namespace netpanel {
 
 namespace {
 constexpr double kSecondsPerDay = 86400.0;
-}
+constexpr double kResolution = 1e-6;
+}  // namespace
 
 double SystemClock::secondsSinceMidnight() {
     timespec now{};
@@ -23,16 +25,18 @@ void SystemClock::sleep(std::chrono::milliseconds duration) {
 }
 
 void DelayMs(Clock& clock, int32_t ms) {
-    const float seconds = static_cast<float>(ms) / 1000.0f;  // single precision, as the timer is
+    const double seconds = ms / 1000.0;
     double start = clock.secondsSinceMidnight();
     for (;;) {
         double now = clock.secondsSinceMidnight();
         if (start > now) start -= kSecondsPerDay;  // midnight passed
+        // Done once the time has passed (within a microsecond, below the timer's resolution), so
+        // that a virtual clock accounts for the wait to the millisecond.
         double left = seconds - (now - start);
-        if (left < 0) return;
-        // Sleep for what is left, at least a millisecond, so the loop never spins.
-        auto step = std::chrono::milliseconds(std::max<long>(1, static_cast<long>(left * 1000.0)));
-        clock.sleep(step);
+        if (left <= kResolution) return;
+        // Sleep for what is left, at least a millisecond: the loop never spins.
+        long step = static_cast<long>(std::ceil((left - kResolution) * 1000.0));
+        clock.sleep(std::chrono::milliseconds(std::max(1L, step)));
     }
 }
 

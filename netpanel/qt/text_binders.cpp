@@ -1,0 +1,97 @@
+// Binders of the controls a person types into: text boxes and combo boxes.
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "qt/binders.h"
+#include "qt/binding_support.h"
+
+namespace netpanel::qt {
+
+namespace {
+
+constexpr int kQtMaxLength = 32767;  // QLineEdit's "no limit"
+
+void syncLineEdit(const ui::TextBox& c, QLineEdit& w) {
+    w.setReadOnly(c.locked());
+    w.setEchoMode(c.passwordChar() != 0 ? QLineEdit::Password : QLineEdit::Normal);
+    const QString text = toQString(c.text());
+    // Code may put a longer text into a limited box; Qt would cut it.
+    const bool fits = c.maxLength() > 0 && static_cast<int>(c.text().size()) <= c.maxLength();
+    w.setMaxLength(fits ? c.maxLength() : kQtMaxLength);
+    if (w.text() != text) w.setText(text);
+}
+
+QStringList itemsOf(const ui::ComboBox& c) {
+    QStringList items;
+    for (const auto& item : c.items())
+        items.append(toQString(item));
+    return items;
+}
+
+void syncCombo(const ui::ComboBox& c, QComboBox& w) {
+    const QStringList items = itemsOf(c);
+    bool same = w.count() == items.size();
+    for (int i = 0; same && i < w.count(); ++i)
+        same = w.itemText(i) == items[i];
+    if (!same) {
+        w.clear();
+        w.addItems(items);
+    }
+    if (w.currentIndex() != c.listIndex()) w.setCurrentIndex(c.listIndex());
+    const QString text = toQString(c.text());
+    if (w.isEditable()) {
+        if (w.currentText() != text) w.setEditText(text);
+    } else {
+        // A list box shows a text that is none of its items while nothing is selected.
+        const QString placeholder = c.listIndex() < 0 ? text : QString();
+        if (w.placeholderText() != placeholder) w.setPlaceholderText(placeholder);
+    }
+}
+
+}  // namespace
+
+void bind(ui::TextBox& control, QLineEdit& widget) {
+    auto sync = observe(control, widget, syncLineEdit);
+    QObject::connect(&widget, &QLineEdit::textEdited, &widget,
+                     [&control, sync](const QString& text) {
+                         control.userType(text.toStdString());
+                         sync();
+                     });
+    hookEvents(widget, [&control](QEvent& event) {
+        if (event.type() == QEvent::FocusIn) control.userFocus();
+        if (event.type() == QEvent::FocusOut) control.userBlur();
+        if (event.type() == QEvent::KeyPress) {
+            const auto& key = static_cast<const QKeyEvent&>(event);
+            control.userKeyDown(vbKeyCode(key.key()), vbShiftMask(key.modifiers().toInt()));
+        }
+        return false;
+    });
+}
+
+void bind(ui::ComboBox& control, QComboBox& widget) {
+    const bool editable = control.style() == ui::ComboBox::Style::DropdownCombo;
+    widget.setEditable(editable);
+    if (editable) {
+        widget.setInsertPolicy(QComboBox::NoInsert);
+        widget.setCompleter(nullptr);
+    }
+    auto sync = observe(control, widget, syncCombo);
+    QObject::connect(&widget, &QComboBox::activated, &widget, [&control, sync](int index) {
+        control.userSelect(index);
+        sync();
+    });
+    if (editable) {
+        QObject::connect(widget.lineEdit(), &QLineEdit::textEdited, &widget,
+                         [&control, sync](const QString& text) {
+                             control.userType(text.toStdString());
+                             sync();
+                         });
+    }
+    hookEvents(widget, [&control](QEvent& event) {
+        if (event.type() == QEvent::FocusIn) control.userFocus();
+        return false;
+    });
+}
+
+}  // namespace netpanel::qt

@@ -1,0 +1,231 @@
+// A recording stand-in for the adapter library, scripted by the tests through the fake...()
+// control entries (fake_nicapi_control.h). Every call is recorded as one line:
+//   name                      for the calls without an adapter record
+//   name @<InstanceId> args   for the calls with one (args: the further arguments, if any)
+#include <nicapi/nicapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fake_nicapi_control.h"
+
+namespace {
+
+struct LinkSample {
+    int32_t result, qualitySum, signalLevel, qualityCount;
+};
+
+struct State {
+    std::string calls;
+    std::vector<AdapterListEntry> supported;
+    std::vector<AdapterListEntry> all;
+    std::map<std::string, std::deque<int32_t>, std::less<>> results;  // last one repeats
+    char ssid[33] = {};
+    char currentSsid[33] = {};
+    uint8_t mac[6] = {};
+    uint32_t sent = 0;
+    uint32_t received = 0;
+    std::vector<uint8_t> eeprom;
+    std::deque<LinkSample> samples;
+};
+
+State state;
+
+std::string instance(const WLAdapterInfo* adapter) {
+    return std::string(adapter->InstanceId, strnlen(adapter->InstanceId, 4));
+}
+
+void record(const char* name, const WLAdapterInfo* adapter = nullptr,
+            const std::string& args = {}) {
+    state.calls += name;
+    if (adapter) state.calls += " @" + instance(adapter);
+    if (!args.empty()) state.calls += " " + args;
+    state.calls += "\n";
+}
+
+// The scripted result of an entry; `otherwise` when the test scripted none.
+int32_t result(const char* name, int32_t otherwise) {
+    auto it = state.results.find(name);
+    if (it == state.results.end() || it->second.empty()) return otherwise;
+    const int32_t value = it->second.front();
+    if (it->second.size() > 1) it->second.pop_front();
+    return value;
+}
+
+int32_t copyList(const std::vector<AdapterListEntry>& from, AdapterListEntry* to, size_t size) {
+    std::copy_n(from.begin(), std::min(from.size(), size), to);
+    return static_cast<int32_t>(from.size());
+}
+
+}  // namespace
+
+// ---- Control entries --------------------------------------------------------------------------
+
+FAKE_API void fakeReset() {
+    state = State{};
+}
+
+FAKE_API const char* fakeCalls() {
+    return state.calls.c_str();
+}
+
+FAKE_API void fakeClearCalls() {
+    state.calls.clear();
+}
+
+FAKE_API void fakeAddAdapter(const char* name, const char* description, const char* instanceId,
+                             int supported) {
+    AdapterListEntry entry{};
+    std::strncpy(entry.AdapterName, name, sizeof entry.AdapterName - 1);
+    std::strncpy(entry.AdapterDescription, description, sizeof entry.AdapterDescription - 1);
+    std::strncpy(entry.InstanceId, instanceId, sizeof entry.InstanceId - 1);
+    if (supported) state.supported.push_back(entry);
+    state.all.push_back(entry);
+}
+
+FAKE_API void fakeScript(const char* entry, const int32_t* results, int count) {
+    state.results[entry] = std::deque<int32_t>(results, results + count);
+}
+
+FAKE_API void fakeSetSsid(const char* bytes33, int current) {
+    std::memcpy(current ? state.currentSsid : state.ssid, bytes33, 33);
+}
+
+FAKE_API void fakeSetMac(const uint8_t* mac) {
+    std::memcpy(state.mac, mac, 6);
+}
+
+FAKE_API void fakeSetFrameCounts(uint32_t sent, uint32_t received) {
+    state.sent = sent;
+    state.received = received;
+}
+
+FAKE_API void fakeSetEeprom(const uint8_t* image, int length) {
+    state.eeprom.assign(image, image + length);
+}
+
+FAKE_API void fakePushLinkSample(int32_t result, int32_t qualitySum, int32_t signalLevel,
+                                 int32_t qualityCount) {
+    state.samples.push_back({result, qualitySum, signalLevel, qualityCount});
+}
+
+// ---- Adapter library entries ------------------------------------------------------------------
+
+FAKE_API int32_t VBCreateNICAdapterList(AdapterListEntry list[10], int32_t* capacity) {
+    record("VBCreateNICAdapterList", nullptr, "capacity " + std::to_string(*capacity));
+    return copyList(state.supported, list, 10);
+}
+
+FAKE_API int32_t VBCreateAllNICAdapterList(AdapterListEntry list[50], int32_t capacity) {
+    record("VBCreateAllNICAdapterList", nullptr, "capacity " + std::to_string(capacity));
+    return copyList(state.all, list, 50);
+}
+
+FAKE_API int32_t VBQueryWLIsWindows95(void) {
+    record("VBQueryWLIsWindows95");
+    return result("VBQueryWLIsWindows95", 0);
+}
+
+FAKE_API int32_t VBKvGetOSVersion(void) {
+    record("VBKvGetOSVersion");
+    return result("VBKvGetOSVersion", 5);
+}
+
+FAKE_API int32_t VBKvOpenAdapter(WLAdapterInfo* adapter) {
+    record("VBKvOpenAdapter", adapter, "handle " + std::to_string(adapter->AdapterHandle));
+    const int32_t answer = result("VBKvOpenAdapter", 1);
+    if (answer == 1) adapter->AdapterHandle = 42;
+    return answer;
+}
+
+FAKE_API int32_t VBKvCloseAdapter(WLAdapterInfo* adapter) {
+    record("VBKvCloseAdapter", adapter);
+    return 0;
+}
+
+FAKE_API int32_t VBQueryWLCheckWZCStatus(WLAdapterInfo* adapter) {
+    record("VBQueryWLCheckWZCStatus", adapter);
+    return result("VBQueryWLCheckWZCStatus", 0);
+}
+
+FAKE_API int32_t VBSetWLDisableWirelessZeroConfiguration(WLAdapterInfo* adapter, int32_t value) {
+    record("VBSetWLDisableWirelessZeroConfiguration", adapter, std::to_string(value));
+    return 0;
+}
+
+FAKE_API int32_t VBSetWLRestartNIC(WLAdapterInfo* adapter) {
+    record("VBSetWLRestartNIC", adapter);
+    return 0;
+}
+
+#define FAKE_VALUE_QUERY(entry, otherwise)           \
+    FAKE_API int32_t entry(WLAdapterInfo* adapter) { \
+        record(#entry, adapter);                     \
+        return result(#entry, otherwise);            \
+    }
+
+FAKE_VALUE_QUERY(VBQueryWLChannel, 6)
+FAKE_VALUE_QUERY(VBQueryWLTxRateControl, 15)
+FAKE_VALUE_QUERY(VBQueryWLCurrentTxRate, 11)
+FAKE_VALUE_QUERY(VBQueryWLPreambleMode, 3)
+FAKE_VALUE_QUERY(VBQueryWLAuthenticationMode, 3)
+FAKE_VALUE_QUERY(VBQueryWLPortStatus, 4)
+
+FAKE_API int32_t VBQueryWLSSID(WLAdapterInfo* adapter, char ssid[33]) {
+    record("VBQueryWLSSID", adapter);
+    const int32_t answer = result("VBQueryWLSSID", 0);
+    if (answer == 0) std::memcpy(ssid, state.ssid, 33);
+    return answer;
+}
+
+FAKE_API int32_t VBQueryWLCurrentSSID(WLAdapterInfo* adapter, char ssid[33]) {
+    record("VBQueryWLCurrentSSID", adapter);
+    const int32_t answer = result("VBQueryWLCurrentSSID", 0);
+    if (answer == 0) std::memcpy(ssid, state.currentSsid, 33);
+    return answer;
+}
+
+FAKE_API int32_t VBSetWLSSID(WLAdapterInfo* adapter, const char* ssid) {
+    record("VBSetWLSSID", adapter, "'" + std::string(ssid) + "'");
+    return 0;
+}
+
+FAKE_API int32_t VBQueryWLCQSLCurrBSS(WLAdapterInfo* adapter, int32_t* qualitySum,
+                                      int32_t* signalLevel, int32_t* qualityCount) {
+    record("VBQueryWLCQSLCurrBSS", adapter);
+    if (state.samples.empty()) return -1;
+    const LinkSample sample = state.samples.front();
+    state.samples.pop_front();
+    *qualitySum = sample.qualitySum;
+    *signalLevel = sample.signalLevel;
+    *qualityCount = sample.qualityCount;
+    return sample.result;
+}
+
+FAKE_API int32_t VBGetTxRxFrameCount(WLAdapterInfo* adapter, uint32_t counts[4]) {
+    record("VBGetTxRxFrameCount", adapter);
+    const int32_t answer = result("VBGetTxRxFrameCount", 0);
+    if (answer == 0) {
+        counts[0] = state.sent;
+        counts[1] = state.received;
+    }
+    return answer;
+}
+
+FAKE_API int32_t VBGetNICAdapterMAC(WLAdapterInfo* adapter, uint8_t mac[6]) {
+    record("VBGetNICAdapterMAC", adapter);
+    std::memcpy(mac, state.mac, 6);
+    return 0;
+}
+
+FAKE_API int32_t VBWLReadEEPROM(WLAdapterInfo* adapter, int32_t id, int32_t kind, uint8_t* image,
+                                int32_t length) {
+    record("VBWLReadEEPROM", adapter,
+           std::to_string(id) + " " + std::to_string(kind) + " " + std::to_string(length));
+    std::copy_n(state.eeprom.begin(), std::min<size_t>(state.eeprom.size(), length), image);
+    return 0;
+}

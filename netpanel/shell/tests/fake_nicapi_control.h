@@ -1,0 +1,26 @@
+// The control entries of the recording fake adapter library (fake_nicapi.cpp).
+#pragma once
+
+#include <cstdint>
+
+#define FAKE_API extern "C" __attribute__((visibility("default")))
+
+// Forgets adapters, scripts and recorded calls.
+FAKE_API void fakeReset();
+// The recorded calls, one a line, in call order.
+FAKE_API const char* fakeCalls();
+FAKE_API void fakeClearCalls();
+// Lists an adapter in the list of all adapters and, when `supported`, in the supported list.
+FAKE_API void fakeAddAdapter(const char* name, const char* description, const char* instanceId,
+                             int supported);
+// The results of an entry, one per call; the last one repeats.
+FAKE_API void fakeScript(const char* entry, const int32_t* results, int count);
+// The 33 bytes the configured (current = 0) or joined (current = 1) SSID query writes.
+FAKE_API void fakeSetSsid(const char* bytes33, int current);
+FAKE_API void fakeSetMac(const uint8_t* mac);
+FAKE_API void fakeSetFrameCounts(uint32_t sent, uint32_t received);
+// The bytes the EEPROM read copies into the caller's image (at most its length).
+FAKE_API void fakeSetEeprom(const uint8_t* image, int length);
+// The next answer of the link-quality query; without one it fails (-1).
+FAKE_API void fakePushLinkSample(int32_t result, int32_t qualitySum, int32_t signalLevel,
+                                 int32_t qualityCount);
