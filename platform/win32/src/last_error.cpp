@@ -1,0 +1,15 @@
+#include <win32/win32.h>
+
+namespace {
+
+thread_local DWORD lastError = 0;
+
+}  // namespace
+
+DWORD GetLastError() {
+    return lastError;
+}
+
+void SetLastError(DWORD code) {
+    lastError = code;
+}
