@@ -3,25 +3,25 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <string>
+#include <memory>
+
+#include "support/temp_dir.h"
 
 class TempRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "netpanelXXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        setenv("NETPANEL_REGISTRY_DIR", dir_.c_str(), 1);
+        dir_ = std::make_unique<testsupport::TempDir>();
+        env_ = std::make_unique<testsupport::EnvVar>("NETPANEL_REGISTRY_DIR", dir_->path());
     }
     void TearDown() override {
-        unsetenv("NETPANEL_REGISTRY_DIR");
-        std::filesystem::remove_all(dir_);
+        env_.reset();
+        dir_.reset();
     }
-    const std::filesystem::path& registryDir() const { return dir_; }
+    const std::filesystem::path& registryDir() const { return dir_->path(); }
 
 private:
-    std::filesystem::path dir_;
+    std::unique_ptr<testsupport::TempDir> dir_;
+    std::unique_ptr<testsupport::EnvVar> env_;
 };

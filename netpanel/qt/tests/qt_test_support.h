@@ -7,7 +7,9 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
 #include <stdlib.h>
+#include "support/temp_dir.h"
 
 #include <chrono>
 #include <filesystem>
@@ -46,47 +48,8 @@ protected:
     AppTest() { app(); }
 };
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "netpanelqtXXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-// Sets an environment variable for the object's lifetime, then restores it.
-class EnvVar {
-public:
-    EnvVar(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = getenv(name)) old_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~EnvVar() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-    EnvVar(const EnvVar&) = delete;
-    EnvVar& operator=(const EnvVar&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using testsupport::EnvVar;
+using testsupport::TempDir;
 
 // Runs the event loop until `done` holds or `timeout` passed; returns whether it holds.
 inline bool waitUntil(const std::function<bool()>& done,

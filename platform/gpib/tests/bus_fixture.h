@@ -14,6 +14,8 @@
 
 #include "gpibsim/gpib.h"
 
+#include "support/temp_dir.h"
+
 namespace gpibsim::test {
 
 inline constexpr int kAnalyser = 20;
@@ -25,9 +27,6 @@ inline constexpr int kTimedOut = GPIBSIM_ERR | GPIBSIM_TIMO | GPIBSIM_CMPL;
 class BusFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "gpibsimXXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
         unsetenv("GPIBSIM_CONFIG");
         unsetenv("GPIBSIM_LOG");
     }
@@ -37,7 +36,6 @@ protected:
             ibonl(ud, 0);
         unsetenv("GPIBSIM_CONFIG");
         unsetenv("GPIBSIM_LOG");
-        std::filesystem::remove_all(dir_);
     }
 
     std::string path(std::string_view name) const { return (dir_ / name).string(); }
@@ -107,7 +105,8 @@ protected:
         return values;
     }
 
-    std::filesystem::path dir_;
+    testsupport::TempDir temp_;
+    const std::filesystem::path& dir_ = temp_.path();
     std::vector<int> opened_;
 };
 

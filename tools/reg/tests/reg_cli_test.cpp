@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "support/run_program.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -42,16 +43,9 @@ struct Step {
 class RegCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "reg-cli-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
         ::setenv("NETPANEL_REGISTRY_DIR", (directory_ / "registry").c_str(), 1);
     }
-
-    void TearDown() override {
-        ::unsetenv("NETPANEL_REGISTRY_DIR");
-        std::filesystem::remove_all(directory_);
-    }
+    void TearDown() override { ::unsetenv("NETPANEL_REGISTRY_DIR"); }
 
     static Outcome reg(const std::vector<std::string>& args, const std::string& input = "") {
         return testsupport::run(REG_CLI_PATH, args, input);
@@ -75,7 +69,8 @@ protected:
     }
 
 private:
-    std::filesystem::path directory_;
+    testsupport::TempDir temp_;
+    const std::filesystem::path& directory_ = temp_.path();
 };
 
 TEST_F(RegCli, QueryShowsValuesAndSubkeys) {
