@@ -164,4 +164,43 @@ TEST(Exports, GpibSimulator) {
     expectExports(GPIBSIM_THREADONLY_PATH, kGpibCalls);
 }
 
+TEST(Exports, KernelServices) {
+    expectExports(KVWIN32_PATH, {
+                                    "CloseHandle(void*)",
+                                    "CreateEventA(void*, int, int, char const*)",
+                                    "GetCurrentThreadApcTarget()",
+                                    "GetLastError()",
+                                    "GetSystemTime(SYSTEMTIME*)",
+                                    "GetTickCount()",
+                                    "KvAddAlertSource(void*, int, unsigned int (*)(unsigned "
+                                    "long), unsigned long)",
+                                    "KvQueueIoCompletion(void*, void (*)(unsigned int, unsigned "
+                                    "int, OVERLAPPED*), unsigned int, unsigned int, OVERLAPPED*)",
+                                    "KvRemoveAlertSource(void*, unsigned long)",
+                                    "QueueUserAPC(void (*)(unsigned long), void*, unsigned long)",
+                                    "ResetEvent(void*)",
+                                    "SetEvent(void*)",
+                                    "SetLastError(unsigned int)",
+                                    "Sleep(unsigned int)",
+                                    "SleepEx(unsigned int, int)",
+                                    "WaitForSingleObject(void*, unsigned int)",
+                                    "WaitForSingleObjectEx(void*, unsigned int, int)",
+                                });
+}
+
+TEST(Exports, PacketDriver) {
+    expectExports(PKTDRV_PATH, {
+                                   "W32N_CancelPacketRead",
+                                   "W32N_CloseAdapter",
+                                   "W32N_DisableLoopback",
+                                   "W32N_GetLastError",
+                                   "W32N_IsWindows95",
+                                   "W32N_IsWindowsNT",
+                                   "W32N_MakeNdisRequest",
+                                   "W32N_OpenAdapter",
+                                   "W32N_PacketReadEx",
+                                   "W32N_PacketSendEx",
+                               });
+}
+
 }  // namespace

@@ -55,4 +55,22 @@
 #define NICAPI_API KV_DLL_IMPORT
 #endif
 
+#ifdef KVWIN32_BUILDING
+#define KVWIN32_API KV_DLL_EXPORT
+#else
+#define KVWIN32_API KV_DLL_IMPORT
+#endif
+
+#ifdef PKTDRV_BUILDING
+#define PKTDRV_API KV_DLL_EXPORT
+#else
+#define PKTDRV_API KV_DLL_IMPORT
+#endif
+
+#ifdef LOOPKIT_BUILDING
+#define LOOPKIT_API KV_DLL_EXPORT
+#else
+#define LOOPKIT_API KV_DLL_IMPORT
+#endif
+
 #endif /* KVEXPORT_H */

@@ -1,5 +1,3 @@
-#include <win32/win32.h>
-
 #include "kernel.h"
 
 using namespace kvwin32;
@@ -17,29 +15,29 @@ HANDLE CreateEventA(void* /*security*/, BOOL manualReset, BOOL initialState, con
     auto event = std::make_shared<Event>();
     event->manualReset = manualReset != FALSE;
     event->signalled = initialState != FALSE;
-    std::lock_guard lock(kernelLock());
     return addHandle(std::move(event));
 }
 
 BOOL SetEvent(HANDLE handle) {
-    std::lock_guard lock(kernelLock());
     auto event = findEvent(handle);
     if (!event) return invalidHandle();
+    std::lock_guard lock(event->lock);
     event->signalled = true;
-    for (ThreadState* waiter : event->waiters)
-        waiter->wake.notify_one();
+    for (ThreadState* waiter : event->waiters) {
+        std::lock_guard waiterLock(waiter->lock);
+        waiter->wake();
+    }
     return TRUE;
 }
 
 BOOL ResetEvent(HANDLE handle) {
-    std::lock_guard lock(kernelLock());
     auto event = findEvent(handle);
     if (!event) return invalidHandle();
+    std::lock_guard lock(event->lock);
     event->signalled = false;
     return TRUE;
 }
 
 BOOL CloseHandle(HANDLE handle) {
-    std::lock_guard lock(kernelLock());
     return removeEvent(handle) ? TRUE : invalidHandle();
 }

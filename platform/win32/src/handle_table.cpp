@@ -1,7 +1,8 @@
-#include "kernel.h"
-
+#include <atomic>
 #include <unordered_map>
 #include <variant>
+
+#include "kernel.h"
 
 namespace kvwin32 {
 namespace {
@@ -12,8 +13,10 @@ using Object = std::variant<std::shared_ptr<Event>, std::shared_ptr<ThreadState>
 constexpr uintptr_t kHandleStep = 4;
 
 struct HandleTable {
+    std::mutex lock;
     std::unordered_map<uintptr_t, Object> objects;
     uintptr_t lastId = 0;
+    std::atomic<uint64_t> removals{0};  // lets threads trust their cached lookup
 };
 
 HandleTable& table() {
@@ -23,6 +26,7 @@ HandleTable& table() {
 
 HANDLE add(Object object) {
     HandleTable& handles = table();
+    std::lock_guard lock(handles.lock);
     handles.lastId += kHandleStep;
     handles.objects.emplace(handles.lastId, std::move(object));
     return reinterpret_cast<HANDLE>(handles.lastId);
@@ -30,19 +34,36 @@ HANDLE add(Object object) {
 
 template <typename T>
 std::shared_ptr<T> find(HANDLE handle) {
-    auto& objects = table().objects;
-    auto it = objects.find(reinterpret_cast<uintptr_t>(handle));
-    if (it == objects.end()) return nullptr;
+    HandleTable& handles = table();
+    std::lock_guard lock(handles.lock);
+    auto it = handles.objects.find(reinterpret_cast<uintptr_t>(handle));
+    if (it == handles.objects.end()) return nullptr;
     auto* object = std::get_if<std::shared_ptr<T>>(&it->second);
     return object != nullptr ? *object : nullptr;
 }
 
-}  // namespace
-
-std::mutex& kernelLock() {
-    static std::mutex lock;
-    return lock;
+template <typename T>
+bool remove(HANDLE handle) {
+    HandleTable& handles = table();
+    {
+        std::lock_guard lock(handles.lock);
+        auto it = handles.objects.find(reinterpret_cast<uintptr_t>(handle));
+        if (it == handles.objects.end() || !std::holds_alternative<std::shared_ptr<T>>(it->second))
+            return false;
+        handles.objects.erase(it);
+    }
+    handles.removals.fetch_add(1, std::memory_order_release);
+    return true;
 }
+
+// The event the calling thread looked up last, valid while no handle was removed since.
+struct EventCache {
+    HANDLE handle = nullptr;
+    std::shared_ptr<Event> event;
+    uint64_t removals = 0;
+};
+
+}  // namespace
 
 HANDLE addHandle(std::shared_ptr<Event> event) {
     return add(std::move(event));
@@ -50,21 +71,25 @@ HANDLE addHandle(std::shared_ptr<Event> event) {
 HANDLE addHandle(std::shared_ptr<ThreadState> thread) {
     return add(std::move(thread));
 }
+
 std::shared_ptr<Event> findEvent(HANDLE handle) {
-    return find<Event>(handle);
+    thread_local EventCache cache;
+    const uint64_t removals = table().removals.load(std::memory_order_acquire);
+    if (cache.event && cache.handle == handle && cache.removals == removals) return cache.event;
+    cache = {handle, find<Event>(handle), removals};
+    return cache.event;
 }
+
 std::shared_ptr<ThreadState> findThread(HANDLE handle) {
     return find<ThreadState>(handle);
 }
 
 bool removeEvent(HANDLE handle) {
-    if (!findEvent(handle)) return false;
-    table().objects.erase(reinterpret_cast<uintptr_t>(handle));
-    return true;
+    return remove<Event>(handle);
 }
 
 void removeThread(HANDLE handle) {
-    table().objects.erase(reinterpret_cast<uintptr_t>(handle));
+    remove<ThreadState>(handle);
 }
 
 }  // namespace kvwin32

@@ -1,43 +1,85 @@
-// The objects behind handles, and the one lock that guards them all, so a wait can watch an
-// event and its thread's routine queue together.
+// The objects behind handles. Each thread and each event has its own lock; a thread sleeps in
+// poll() on its own eventfd (plus the fds of its alert sources), and whoever wants it awake
+// marks it woken and, only if it sleeps, writes the eventfd. So a busy thread that queues
+// routines to itself and runs them in its waits never makes a system call for it.
 #pragma once
 
+#include <win32/completion.h>
 #include <win32/win32.h>
 
-#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <utility>
 #include <vector>
 
 namespace kvwin32 {
 
-// A thread as seen by waits and QueueUserAPC. Guarded by kernelLock().
-struct ThreadState {
-    std::condition_variable wake;  // notified by SetEvent and QueueUserAPC
-    std::deque<std::pair<PAPCFUNC, ULONG_PTR>> apcs;
-    bool ended = false;
+// A queued routine: a user APC (QueueUserAPC) or an I/O completion.
+struct Apc {
+    PAPCFUNC user = nullptr;
+    LPOVERLAPPED_COMPLETION_ROUTINE io = nullptr;
+    ULONG_PTR data = 0;
+    DWORD error = 0;
+    DWORD bytes = 0;
+    OVERLAPPED* overlapped = nullptr;
+
+    void run() const {
+        if (user != nullptr) {
+            user(data);
+        } else {
+            io(error, bytes, overlapped);
+        }
+    }
 };
 
-// Guarded by kernelLock().
+struct AlertSource {
+    int fd;
+    KvAlertDrain drain;
+    ULONG_PTR key;
+};
+
+// A thread as seen by waits and queues; every field but wakeFd is guarded by `lock`.
+struct ThreadState {
+    std::mutex lock;
+    std::deque<Apc> apcs;
+    std::vector<AlertSource> sources;
+    bool ended = false;
+    bool sleeping = false;  // inside poll(): wakers must write wakeFd
+    bool woken = false;     // something changed since the wait last looked
+    int wakeFd = -1;        // eventfd; only the thread itself creates it
+
+    ThreadState() = default;
+    ThreadState(const ThreadState&) = delete;
+    ThreadState& operator=(const ThreadState&) = delete;
+    ~ThreadState();
+
+    // Expects `lock` held.
+    void wake();
+};
+
+// Guarded by `lock`; lock order: an event's lock before a thread's.
 struct Event {
+    std::mutex lock;
     bool manualReset = false;
     bool signalled = false;
-    std::vector<ThreadState*> waiters;  // threads currently waiting on it
+    std::vector<ThreadState*> waiters;  // threads currently sleeping on it
 };
-
-std::mutex& kernelLock();
 
 // The calling thread's state, created on first use and marked ended when the thread ends.
 ThreadState& currentThread();
+// The calling thread's handle, created on first use.
+HANDLE currentThreadHandle();
 
-// Handle table; every function expects kernelLock() held.
+// The handle table; it has its own lock. A lookup of the event a thread used last takes no
+// lock at all.
 HANDLE addHandle(std::shared_ptr<Event> event);
 HANDLE addHandle(std::shared_ptr<ThreadState> thread);
 std::shared_ptr<Event> findEvent(HANDLE handle);
 std::shared_ptr<ThreadState> findThread(HANDLE handle);
 bool removeEvent(HANDLE handle);
 void removeThread(HANDLE handle);
+
+// Queues `apc` to the thread behind `thread`; the calling thread's own handle needs no lookup.
+BOOL queueApc(HANDLE thread, const Apc& apc);
 
 }  // namespace kvwin32

@@ -1,6 +1,9 @@
-#include <win32/win32.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <optional>
 
@@ -20,15 +23,17 @@ public:
     ThreadHolder(const ThreadHolder&) = delete;
     ThreadHolder& operator=(const ThreadHolder&) = delete;
     ~ThreadHolder() {
-        std::lock_guard lock(kernelLock());
-        state_->ended = true;
-        state_->apcs.clear();
+        {
+            std::lock_guard lock(state_->lock);
+            state_->ended = true;
+            state_->apcs.clear();
+            state_->sources.clear();
+        }
         if (handle_ != nullptr) removeThread(handle_);
     }
 
     ThreadState& state() { return *state_; }
 
-    // Expects kernelLock() held.
     HANDLE handle() {
         if (handle_ == nullptr) handle_ = addHandle(state_);
         return handle_;
@@ -45,20 +50,39 @@ ThreadHolder& holder() {
 }
 
 bool tryAcquire(Event& event) {
+    std::lock_guard lock(event.lock);
     if (!event.signalled) return false;
     if (!event.manualReset) event.signalled = false;
     return true;
 }
 
 // Runs every queued routine, including those queued meanwhile, without the lock held.
-void runApcs(ThreadState& self, std::unique_lock<std::mutex>& lock) {
+bool runApcs(ThreadState& self) {
+    bool ran = false;
+    std::unique_lock lock(self.lock);
     while (!self.apcs.empty()) {
-        auto [routine, data] = self.apcs.front();
+        const Apc apc = self.apcs.front();
         self.apcs.pop_front();
         lock.unlock();
-        routine(data);
+        apc.run();
+        ran = true;
         lock.lock();
     }
+    return ran;
+}
+
+// Lets every alert source run the completions it has ready.
+bool drainSources(ThreadState& self) {
+    std::vector<AlertSource> sources;
+    {
+        std::lock_guard lock(self.lock);
+        if (self.sources.empty()) return false;
+        sources = self.sources;
+    }
+    unsigned ran = 0;
+    for (const AlertSource& source : sources)
+        ran += source.drain(source.key);
+    return ran > 0;
 }
 
 std::optional<Clock::time_point> deadlineAfter(DWORD milliseconds) {
@@ -66,25 +90,76 @@ std::optional<Clock::time_point> deadlineAfter(DWORD milliseconds) {
     return Clock::now() + std::chrono::milliseconds(milliseconds);
 }
 
+// Sleeps in poll() until woken, a source's fd turns readable, or the deadline.
+void sleepUntil(ThreadState& self, std::vector<pollfd>& fds,
+                const std::optional<Clock::time_point>& deadline) {
+    timespec timeout{};
+    if (deadline) {
+        const auto left = std::max(*deadline - Clock::now(), Clock::duration::zero());
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        timeout.tv_sec = static_cast<time_t>(ns / 1000000000);
+        timeout.tv_nsec = static_cast<long>(ns % 1000000000);
+    }
+    const int ready = ppoll(fds.data(), fds.size(), deadline ? &timeout : nullptr, nullptr);
+    {
+        std::lock_guard lock(self.lock);
+        self.sleeping = false;
+    }
+    if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
+        uint64_t count = 0;
+        [[maybe_unused]] ssize_t n = read(self.wakeFd, &count, sizeof count);
+    }
+}
+
+// Gets ready to sleep: false when something already happened that the wait must look at.
+// Fills `fds` with the wake-up eventfd and, for an alertable wait, the sources' fds.
+bool prepareSleep(ThreadState& self, bool alertable, std::vector<pollfd>& fds) {
+    std::lock_guard lock(self.lock);
+    if (self.woken || (alertable && !self.apcs.empty())) return false;
+    fds.assign(1, pollfd{self.wakeFd, POLLIN, 0});
+    if (alertable) {
+        for (const AlertSource& source : self.sources)
+            fds.push_back(pollfd{source.fd, POLLIN, 0});
+    }
+    self.sleeping = true;
+    return true;
+}
+
 // Waits for `event` (or only for time and routines when null); WAIT_TIMEOUT when time is up.
+// Order of precedence: the event, then queued routines, then alert sources.
 DWORD waitOn(Event* event, DWORD milliseconds, bool alertable) {
     ThreadState& self = currentThread();
     const auto deadline = deadlineAfter(milliseconds);
-    std::unique_lock lock(kernelLock());
+    std::vector<pollfd> fds;
     for (;;) {
         if (event != nullptr && tryAcquire(*event)) return WAIT_OBJECT_0;
-        if (alertable && !self.apcs.empty()) {
-            runApcs(self, lock);
+        if (alertable && (runApcs(self) || drainSources(self))) {
+            runApcs(self);
             return WAIT_IO_COMPLETION;
         }
         if (deadline && Clock::now() >= *deadline) return WAIT_TIMEOUT;
-        if (event != nullptr) event->waiters.push_back(&self);
-        if (deadline) {
-            self.wake.wait_until(lock, *deadline);
-        } else {
-            self.wake.wait(lock);
+
+        if (self.wakeFd < 0) {
+            self.wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+            if (self.wakeFd < 0) {
+                SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+                return WAIT_FAILED;
+            }
         }
-        if (event != nullptr) std::erase(event->waiters, &self);
+        {
+            std::lock_guard lock(self.lock);
+            self.woken = false;
+        }
+        if (event != nullptr) {
+            std::lock_guard lock(event->lock);
+            if (event->signalled) continue;
+            event->waiters.push_back(&self);
+        }
+        if (prepareSleep(self, alertable, fds)) sleepUntil(self, fds, deadline);
+        if (event != nullptr) {
+            std::lock_guard lock(event->lock);
+            std::erase(event->waiters, &self);
+        }
     }
 }
 
@@ -92,18 +167,53 @@ DWORD waitOn(Event* event, DWORD milliseconds, bool alertable) {
 
 namespace kvwin32 {
 
+ThreadState::~ThreadState() {
+    if (wakeFd >= 0) close(wakeFd);
+}
+
+void ThreadState::wake() {
+    woken = true;
+    if (sleeping) {
+        const uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = write(wakeFd, &one, sizeof one);
+    }
+}
+
 ThreadState& currentThread() {
     return holder().state();
+}
+
+HANDLE currentThreadHandle() {
+    return holder().handle();
+}
+
+BOOL queueApc(HANDLE thread, const Apc& apc) {
+    std::shared_ptr<ThreadState> target;
+    ThreadState* state = nullptr;
+    if (thread != nullptr && thread == currentThreadHandle()) {
+        state = &currentThread();
+    } else {
+        target = findThread(thread);
+        state = target.get();
+    }
+    if (state == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    std::lock_guard lock(state->lock);
+    if (state->ended) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    state->apcs.push_back(apc);
+    state->wake();
+    return TRUE;
 }
 
 }  // namespace kvwin32
 
 DWORD WaitForSingleObjectEx(HANDLE handle, DWORD milliseconds, BOOL alertable) {
-    std::shared_ptr<Event> event;
-    {
-        std::lock_guard lock(kernelLock());
-        event = findEvent(handle);
-    }
+    std::shared_ptr<Event> event = findEvent(handle);
     if (!event) {
         SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
@@ -129,19 +239,49 @@ DWORD QueueUserAPC(PAPCFUNC routine, HANDLE thread, ULONG_PTR data) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    std::lock_guard lock(kernelLock());
-    auto target = findThread(thread);
-    if (!target || target->ended) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return 0;
-    }
-    target->apcs.emplace_back(routine, data);
-    target->wake.notify_one();
-    return 1;
+    return queueApc(thread, Apc{.user = routine, .data = data});
 }
 
 HANDLE GetCurrentThreadApcTarget() {
-    ThreadHolder& self = holder();
-    std::lock_guard lock(kernelLock());
-    return self.handle();
+    return currentThreadHandle();
+}
+
+BOOL KvQueueIoCompletion(HANDLE thread, LPOVERLAPPED_COMPLETION_ROUTINE routine, DWORD error,
+                         DWORD bytes, OVERLAPPED* overlapped) {
+    if (routine == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return queueApc(thread,
+                    Apc{.io = routine, .error = error, .bytes = bytes, .overlapped = overlapped});
+}
+
+BOOL KvAddAlertSource(HANDLE thread, int fd, KvAlertDrain drain, ULONG_PTR key) {
+    std::shared_ptr<ThreadState> target = findThread(thread);
+    if (!target || drain == nullptr) {
+        SetLastError(target ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    std::lock_guard lock(target->lock);
+    if (target->ended) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    auto it = std::find_if(target->sources.begin(), target->sources.end(),
+                           [key](const AlertSource& s) { return s.key == key; });
+    if (it != target->sources.end()) {
+        *it = AlertSource{fd, drain, key};
+    } else {
+        target->sources.push_back(AlertSource{fd, drain, key});
+    }
+    target->wake();
+    return TRUE;
+}
+
+void KvRemoveAlertSource(HANDLE thread, ULONG_PTR key) {
+    std::shared_ptr<ThreadState> target = findThread(thread);
+    if (!target) return;
+    std::lock_guard lock(target->lock);
+    std::erase_if(target->sources, [key](const AlertSource& s) { return s.key == key; });
+    target->wake();
 }

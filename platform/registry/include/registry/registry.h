@@ -46,12 +46,15 @@ inline constexpr DWORD REG_MULTI_SZ = 7;
 inline constexpr DWORD REG_QWORD = 11;
 
 // Results.
+#ifndef KV_SHARED_ERROR_CODES  // also declared by the kernel services' header
+#define KV_SHARED_ERROR_CODES
 inline constexpr LONG ERROR_SUCCESS = 0;
+inline constexpr LONG ERROR_INVALID_HANDLE = 6;
+inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
+#endif
 inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 inline constexpr LONG ERROR_ACCESS_DENIED = 5;
-inline constexpr LONG ERROR_INVALID_HANDLE = 6;
 inline constexpr LONG ERROR_INVALID_DATA = 13;  // a malformed file for registry::importText
-inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 inline constexpr LONG ERROR_BADDB = 1009;               // a hive file that cannot be parsed

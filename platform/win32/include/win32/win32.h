@@ -5,7 +5,12 @@
 //
 // Handles are ids in a process-wide table, never raw pointers, so a closed or made-up handle
 // is detected: the call fails and GetLastError() answers ERROR_INVALID_HANDLE.
+//
+// One shared library (libkvwin32.so) holds the process's kernel state, so the packet driver and
+// its callers see the same threads, events and queues.
 #pragma once
+
+#include <kvexport.h>
 
 #include <cstdint>
 
@@ -28,13 +33,14 @@ inline constexpr DWORD WAIT_IO_COMPLETION = 0xC0;
 inline constexpr DWORD WAIT_TIMEOUT = 258;
 inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 
-// The registry header declares the codes both share (as LONG); include it first when a file
-// needs both.
-#ifndef HKEY_CURRENT_USER
+// The registry header declares the codes both share (as LONG); whichever comes first does.
+#ifndef KV_SHARED_ERROR_CODES
+#define KV_SHARED_ERROR_CODES
 inline constexpr DWORD ERROR_SUCCESS = 0;
 inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
 inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 #endif
+inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
 inline constexpr DWORD ERROR_OPERATION_ABORTED = 995;
 inline constexpr DWORD ERROR_IO_PENDING = 997;
 
@@ -61,38 +67,41 @@ struct SYSTEMTIME {
 };
 
 using PAPCFUNC = void (*)(ULONG_PTR);
+// A routine that completes an overlapped read or write: error code, bytes transferred, block.
+using LPOVERLAPPED_COMPLETION_ROUTINE = void(KV_STDCALL*)(DWORD, DWORD, OVERLAPPED*);
 
 // Events. The name is ignored; null answers only when no memory is left.
-HANDLE CreateEventA(void* security, BOOL manualReset, BOOL initialState, const char* name);
-BOOL SetEvent(HANDLE event);
-BOOL ResetEvent(HANDLE event);
+KVWIN32_API HANDLE CreateEventA(void* security, BOOL manualReset, BOOL initialState,
+                                const char* name);
+KVWIN32_API BOOL SetEvent(HANDLE event);
+KVWIN32_API BOOL ResetEvent(HANDLE event);
 // Closes an event. The handle of a thread (GetCurrentThreadApcTarget) belongs to its thread
 // and cannot be closed.
-BOOL CloseHandle(HANDLE object);
+KVWIN32_API BOOL CloseHandle(HANDLE object);
 
 // Waits for an event. An auto-reset event releases one waiter and resets; a manual-reset one
 // stays signalled. An alertable wait also ends when completion routines are queued to the
 // calling thread: it runs all of them, in the order queued, and answers WAIT_IO_COMPLETION.
 // A signalled event wins over queued routines, which then wait for the next alertable wait.
-DWORD WaitForSingleObjectEx(HANDLE object, DWORD milliseconds, BOOL alertable);
-DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
+KVWIN32_API DWORD WaitForSingleObjectEx(HANDLE object, DWORD milliseconds, BOOL alertable);
+KVWIN32_API DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
 // 0 when the time has passed, WAIT_IO_COMPLETION when an alertable sleep ran routines.
-DWORD SleepEx(DWORD milliseconds, BOOL alertable);
-void Sleep(DWORD milliseconds);
+KVWIN32_API DWORD SleepEx(DWORD milliseconds, BOOL alertable);
+KVWIN32_API void Sleep(DWORD milliseconds);
 
 // Queues routine(data) to the thread behind `thread`; it runs there during an alertable wait.
 // Non-zero on success; 0 with ERROR_INVALID_HANDLE when the thread has ended or the handle is
 // not a thread's, ERROR_INVALID_PARAMETER for a null routine.
-DWORD QueueUserAPC(PAPCFUNC routine, HANDLE thread, ULONG_PTR data);
+KVWIN32_API DWORD QueueUserAPC(PAPCFUNC routine, HANDLE thread, ULONG_PTR data);
 // The calling thread's handle for QueueUserAPC: always the same for one thread, valid until
 // the thread ends. Routines still queued when the thread ends are dropped without running.
-HANDLE GetCurrentThreadApcTarget();
+KVWIN32_API HANDLE GetCurrentThreadApcTarget();
 
 // Milliseconds of a steady clock since an arbitrary start; wraps at 2^32.
-DWORD GetTickCount();
+KVWIN32_API DWORD GetTickCount();
 // The current time in UTC.
-void GetSystemTime(SYSTEMTIME* time);
+KVWIN32_API void GetSystemTime(SYSTEMTIME* time);
 
 // The calling thread's last-error code.
-DWORD GetLastError();
-void SetLastError(DWORD code);
+KVWIN32_API DWORD GetLastError();
+KVWIN32_API void SetLastError(DWORD code);

@@ -1,0 +1,135 @@
+#include "adapter.h"
+
+#include "handle_table.h"
+
+#include <win32/completion.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace pktdrv {
+namespace {
+
+// Frames delivered by one drain before the wait gets control back.
+constexpr unsigned kDrainBudget = 256;
+
+void fill(KvRAS_PACKET& packet, unsigned long* transferred, OVERLAPPED* overlapped,
+          const ReceivedFrame& frame) {
+    const uint32_t capacity = std::min(packet.Capacity, PKTDRV_MAX_FRAME);
+    const uint32_t length = std::min(frame.length, capacity);
+    std::memcpy(packet.Data, frame.data, length);
+    packet.Status = 0;
+    packet.PacketType = frame.packetType;
+    packet.TimestampSeconds = frame.seconds;
+    packet.TimestampMicroseconds = frame.microseconds;
+    packet.Length = length;
+    if (transferred != nullptr) *transferred = length;
+    if (overlapped != nullptr) {
+        overlapped->Internal = 0;
+        overlapped->InternalHigh = length;
+    }
+}
+
+}  // namespace
+
+bool filterAccepts(uint32_t filter, const uint8_t* destination, const MacAddress& own) {
+    if ((filter & PKTDRV_FILTER_ALL_LOCAL) != 0) return true;
+    if (std::equal(kBroadcast.begin(), kBroadcast.end(), destination))
+        return (filter & PKTDRV_FILTER_BROADCAST) != 0;
+    if (std::equal(own.begin(), own.end(), destination))
+        return (filter & PKTDRV_FILTER_DIRECTED) != 0;
+    return false;
+}
+
+DWORD Adapter::ensureReceive() {
+    std::lock_guard lock(receiveLock_);
+    if (receivePrepared_) return ERROR_SUCCESS;
+    const DWORD error = prepareReceive();
+    receivePrepared_ = error == ERROR_SUCCESS;
+    return error;
+}
+
+DWORD Adapter::setPacketFilter(uint32_t filter) {
+    if (filter != 0) {
+        if (DWORD error = ensureReceive(); error != ERROR_SUCCESS) return error;
+    }
+    return applyPacketFilter(filter);
+}
+
+DWORD Adapter::postRead(KvRAS_PACKET* packet, unsigned long* transferred, OVERLAPPED* overlapped,
+                        LPOVERLAPPED_COMPLETION_ROUTINE routine) {
+    if (packet == nullptr || routine == nullptr) return ERROR_INVALID_PARAMETER;
+    if (DWORD error = ensureReceive(); error != ERROR_SUCCESS) return error;
+    HANDLE thread = GetCurrentThreadApcTarget();
+    std::lock_guard lock(readsLock_);
+    if (readsPerThread_[thread]++ == 0) KvAddAlertSource(thread, readyFd(), drainHandle, key_);
+    reads_.push_back(PostedRead{packet, transferred, overlapped, routine, thread});
+    return ERROR_SUCCESS;
+}
+
+void Adapter::forgetRead(HANDLE thread) {
+    auto it = readsPerThread_.find(thread);
+    if (it == readsPerThread_.end() || --it->second > 0) return;
+    readsPerThread_.erase(it);
+    KvRemoveAlertSource(thread, key_);
+}
+
+bool Adapter::cancelRead(KvRAS_PACKET* packet) {
+    std::lock_guard lock(readsLock_);
+    auto it = std::find_if(reads_.begin(), reads_.end(),
+                           [packet](const PostedRead& read) { return read.packet == packet; });
+    if (it == reads_.end()) return false;
+    const HANDLE thread = it->thread;
+    reads_.erase(it);
+    forgetRead(thread);
+    return true;
+}
+
+bool Adapter::takeRead(PostedRead& read) {
+    std::lock_guard lock(readsLock_);
+    if (reads_.empty()) return false;
+    read = reads_.front();
+    reads_.pop_front();
+    forgetRead(read.thread);
+    return true;
+}
+
+unsigned Adapter::drain() {
+    std::unique_lock walking(drainLock_, std::try_to_lock);
+    if (!walking.owns_lock()) return 0;
+    const HANDLE self = GetCurrentThreadApcTarget();
+    unsigned ran = 0;
+    ReceivedFrame frame;
+    PostedRead read{};
+    for (unsigned delivered = 0; delivered < kDrainBudget && peek(frame); ++delivered) {
+        if (!takeRead(read)) break;
+        fill(*read.packet, read.transferred, read.overlapped, frame);
+        consume();
+        const DWORD length = read.packet->Length;
+        if (read.thread == self) {
+            read.routine(0, length, read.overlapped);
+            ++ran;
+        } else {
+            KvQueueIoCompletion(read.thread, read.routine, 0, length, read.overlapped);
+        }
+    }
+    return ran;
+}
+
+void Adapter::abortReads() {
+    std::deque<PostedRead> reads;
+    {
+        std::lock_guard lock(readsLock_);
+        reads.swap(reads_);
+        for (const auto& [thread, count] : readsPerThread_)
+            KvRemoveAlertSource(thread, key_);
+        readsPerThread_.clear();
+    }
+    for (const PostedRead& read : reads) {
+        read.packet->Status = ERROR_OPERATION_ABORTED;
+        read.packet->Length = 0;
+        KvQueueIoCompletion(read.thread, read.routine, ERROR_OPERATION_ABORTED, 0, read.overlapped);
+    }
+}
+
+}  // namespace pktdrv

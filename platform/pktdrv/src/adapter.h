@@ -1,0 +1,102 @@
+// One open handle of the packet driver: its address, packet filter and loopback setting, the
+// reads posted on it, and the delivery of received frames into those reads. The link below it
+// (an interface's socket, or the in-memory medium) supplies the frames.
+#pragma once
+
+#include <pktdrv/pktdrv.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <span>
+
+namespace pktdrv {
+
+using MacAddress = std::array<uint8_t, 6>;
+
+inline constexpr MacAddress kBroadcast{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+// A frame waiting in the link's receive queue; valid until consumed.
+struct ReceivedFrame {
+    const uint8_t* data = nullptr;
+    uint32_t length = 0;
+    uint32_t packetType = PKTDRV_PACKET_DIRECTED;
+    uint32_t seconds = 0;
+    uint32_t microseconds = 0;
+};
+
+class Adapter {
+public:
+    explicit Adapter(const MacAddress& address) : address_(address) {}
+    Adapter(const Adapter&) = delete;
+    Adapter& operator=(const Adapter&) = delete;
+    virtual ~Adapter() = default;
+
+    const MacAddress& address() const { return address_; }
+    uint32_t packetFilter() const { return filter_.load(std::memory_order_relaxed); }
+    bool loopbackDisabled() const { return noLoopback_.load(std::memory_order_relaxed); }
+
+    // ERROR_SUCCESS or the error code. Receiving starts with the first filter that takes frames.
+    DWORD setPacketFilter(uint32_t filter);
+    virtual DWORD disableLoopback() = 0;
+    virtual DWORD send(std::span<const uint8_t> frame) = 0;
+
+    // `key` names this adapter to the threads' alert sources (its handle number).
+    void setKey(ULONG_PTR key) { key_ = key; }
+    DWORD postRead(KvRAS_PACKET* packet, unsigned long* transferred, OVERLAPPED* overlapped,
+                   LPOVERLAPPED_COMPLETION_ROUTINE routine);
+    bool cancelRead(KvRAS_PACKET* packet);
+    // Fills posted reads with waiting frames; routines of reads the calling thread posted run
+    // here, others are queued to their threads. Answers how many ran here.
+    unsigned drain();
+    // Ends every posted read with ERROR_OPERATION_ABORTED, queued to its thread.
+    void abortReads();
+
+protected:
+    void storeFilter(uint32_t filter) { filter_.store(filter, std::memory_order_relaxed); }
+    void storeNoLoopback() { noLoopback_.store(true, std::memory_order_relaxed); }
+
+    virtual DWORD applyPacketFilter(uint32_t filter) = 0;
+
+    // The link's receive queue. readyFd() turns readable when frames wait; prepareReceive()
+    // runs once, before frames are first wanted (a filter set, or a read posted).
+    virtual DWORD prepareReceive() = 0;
+    virtual int readyFd() const = 0;
+    virtual bool peek(ReceivedFrame& frame) = 0;
+    virtual void consume() = 0;
+
+private:
+    struct PostedRead {
+        KvRAS_PACKET* packet;
+        unsigned long* transferred;
+        OVERLAPPED* overlapped;
+        LPOVERLAPPED_COMPLETION_ROUTINE routine;
+        HANDLE thread;
+    };
+
+    DWORD ensureReceive();
+    bool takeRead(PostedRead& read);
+    void forgetRead(HANDLE thread);  // expects readsLock_ held
+
+    const MacAddress address_;
+    std::atomic<uint32_t> filter_{0};
+    std::atomic<bool> noLoopback_{false};
+    ULONG_PTR key_ = 0;
+
+    std::mutex readsLock_;
+    std::deque<PostedRead> reads_;
+    std::map<HANDLE, unsigned> readsPerThread_;  // threads watching this adapter
+
+    std::mutex receiveLock_;
+    bool receivePrepared_ = false;
+
+    std::mutex drainLock_;  // one thread walks the receive queue at a time
+};
+
+// Whether a frame for `destination` passes `filter` on an adapter with `own` address.
+bool filterAccepts(uint32_t filter, const uint8_t* destination, const MacAddress& own);
+
+}  // namespace pktdrv

@@ -1,0 +1,166 @@
+// The exported W32N_ entries: argument checks, the handle table and the last-error code around
+// the adapters.
+#include <pktdrv/pktdrv.h>
+#include <win32/completion.h>
+
+#include <atomic>
+#include <cstring>
+#include <string_view>
+
+#include "handle_table.h"
+#include "memory_adapter.h"
+#include "socket_adapter.h"
+
+using namespace pktdrv;
+
+namespace {
+
+thread_local DWORD lastError = ERROR_SUCCESS;
+
+constexpr std::string_view kMemoryPrefix = "mem:";
+
+BOOL fail(DWORD code) {
+    lastError = code;
+    return FALSE;
+}
+
+DWORD failRequest(DWORD code) {
+    lastError = code;
+    return code;
+}
+
+DWORD query(Adapter& adapter, W32N_REQUEST& request) {
+    uint32_t filter = 0;
+    const void* value = nullptr;
+    uint32_t size = 0;
+    switch (request.Oid) {
+        case PKTDRV_OID_CURRENT_ADDRESS:
+            value = adapter.address().data();
+            size = static_cast<uint32_t>(adapter.address().size());
+            break;
+        case PKTDRV_OID_CURRENT_PACKET_FILTER:
+            filter = adapter.packetFilter();
+            value = &filter;
+            size = sizeof filter;
+            break;
+        default:
+            return PKTDRV_ERROR_NOT_SUPPORTED;
+    }
+    if (request.InformationBuffer == nullptr || request.InformationBufferLength < size) {
+        request.BytesNeeded = size;
+        return PKTDRV_ERROR_BUFFER_TOO_SMALL;
+    }
+    std::memcpy(request.InformationBuffer, value, size);
+    request.BytesWritten = size;
+    return ERROR_SUCCESS;
+}
+
+DWORD set(Adapter& adapter, W32N_REQUEST& request) {
+    if (request.Oid != PKTDRV_OID_CURRENT_PACKET_FILTER) return PKTDRV_ERROR_NOT_SUPPORTED;
+    uint32_t filter = 0;
+    if (request.InformationBuffer == nullptr || request.InformationBufferLength < sizeof filter) {
+        request.BytesNeeded = sizeof filter;
+        return PKTDRV_ERROR_BUFFER_TOO_SMALL;
+    }
+    std::memcpy(&filter, request.InformationBuffer, sizeof filter);
+    const uint32_t known =
+        PKTDRV_FILTER_DIRECTED | PKTDRV_FILTER_BROADCAST | PKTDRV_FILTER_ALL_LOCAL;
+    if ((filter & ~known) != 0) return PKTDRV_ERROR_NOT_SUPPORTED;
+    if (DWORD error = adapter.setPacketFilter(filter); error != ERROR_SUCCESS) return error;
+    request.BytesWritten = sizeof filter;
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+int32_t W32N_OpenAdapter(const char* interfaceName) {
+    if (interfaceName == nullptr) return fail(ERROR_INVALID_PARAMETER), -1;
+    static std::atomic<uint32_t> memoryAdapters{0};
+    const std::string_view name(interfaceName);
+    DWORD error = ERROR_SUCCESS;
+    std::shared_ptr<Adapter> adapter =
+        name.starts_with(kMemoryPrefix)
+            ? openMemoryAdapter(std::string(name.substr(kMemoryPrefix.size())), ++memoryAdapters,
+                                error)
+            : openSocketAdapter(std::string(name), error);
+    if (!adapter) return fail(error), -1;
+    return addAdapter(std::move(adapter));
+}
+
+BOOL W32N_CloseAdapter(int32_t handle) {
+    std::shared_ptr<Adapter> adapter = removeAdapter(handle);
+    if (!adapter) return fail(ERROR_INVALID_HANDLE);
+    adapter->abortReads();
+    return TRUE;
+}
+
+uint8_t W32N_IsWindows95(void) {
+    return 0;
+}
+
+uint8_t W32N_IsWindowsNT(void) {
+    return 1;
+}
+
+DWORD W32N_GetLastError(void) {
+    return lastError;
+}
+
+DWORD W32N_MakeNdisRequest(int32_t handle, W32N_REQUEST* request, OVERLAPPED* overlapped,
+                           BOOL /*wait*/) {
+    std::shared_ptr<Adapter> adapter = findAdapter(handle);
+    if (!adapter) return failRequest(ERROR_INVALID_HANDLE);
+    if (request == nullptr) return failRequest(ERROR_INVALID_PARAMETER);
+    request->BytesWritten = 0;
+    request->BytesNeeded = 0;
+    DWORD result = PKTDRV_ERROR_NOT_SUPPORTED;
+    if (request->RequestType == PKTDRV_REQUEST_QUERY) result = query(*adapter, *request);
+    if (request->RequestType == PKTDRV_REQUEST_SET) result = set(*adapter, *request);
+    if (overlapped != nullptr) {
+        overlapped->Internal = result;
+        overlapped->InternalHigh = request->BytesWritten;
+        if (overlapped->hEvent != nullptr) SetEvent(overlapped->hEvent);
+    }
+    return result == ERROR_SUCCESS ? result : failRequest(result);
+}
+
+BOOL W32N_DisableLoopback(int32_t handle, uint32_t /*addressLength*/, uint32_t /*matchLength*/,
+                          const uint8_t* /*address*/) {
+    std::shared_ptr<Adapter> adapter = findAdapter(handle);
+    if (!adapter) return fail(ERROR_INVALID_HANDLE);
+    const DWORD error = adapter->disableLoopback();
+    return error == ERROR_SUCCESS ? TRUE : fail(error);
+}
+
+BOOL W32N_PacketSendEx(int32_t handle, const uint8_t* frame, unsigned long length,
+                       unsigned long* transferred, OVERLAPPED* overlapped,
+                       LPOVERLAPPED_COMPLETION_ROUTINE routine) {
+    std::shared_ptr<Adapter> adapter = findAdapter(handle);
+    if (!adapter) return fail(ERROR_INVALID_HANDLE);
+    if (frame == nullptr || length < 14 || length > PKTDRV_MAX_FRAME)
+        return fail(ERROR_INVALID_PARAMETER);
+    if (DWORD error = adapter->send({frame, length}); error != ERROR_SUCCESS) return fail(error);
+    if (transferred != nullptr) *transferred = length;
+    if (overlapped != nullptr) {
+        overlapped->Internal = 0;
+        overlapped->InternalHigh = length;
+    }
+    if (routine != nullptr && !KvQueueIoCompletion(GetCurrentThreadApcTarget(), routine, 0,
+                                                   static_cast<DWORD>(length), overlapped))
+        return fail(GetLastError());
+    return TRUE;
+}
+
+BOOL W32N_PacketReadEx(int32_t handle, KvRAS_PACKET* packet, unsigned long* transferred,
+                       OVERLAPPED* overlapped, LPOVERLAPPED_COMPLETION_ROUTINE routine) {
+    std::shared_ptr<Adapter> adapter = findAdapter(handle);
+    if (!adapter) return fail(ERROR_INVALID_HANDLE);
+    const DWORD error = adapter->postRead(packet, transferred, overlapped, routine);
+    return error == ERROR_SUCCESS ? TRUE : fail(error);
+}
+
+BOOL W32N_CancelPacketRead(int32_t handle, KvRAS_PACKET* packet) {
+    std::shared_ptr<Adapter> adapter = findAdapter(handle);
+    if (!adapter) return fail(ERROR_INVALID_HANDLE);
+    return adapter->cancelRead(packet) ? TRUE : fail(ERROR_INVALID_PARAMETER);
+}

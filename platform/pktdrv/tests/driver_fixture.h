@@ -1,0 +1,93 @@
+// Helpers for the driver's tests: opening handles, setting filters, posting reads whose
+// completions are recorded with the thread they ran on.
+#pragma once
+
+#include <pktdrv/pktdrv.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace pktdrv_test {
+
+using Mac = std::array<uint8_t, 6>;
+
+inline DWORD setFilter(int32_t handle, uint32_t filter) {
+    W32N_REQUEST request{};
+    request.RequestType = PKTDRV_REQUEST_SET;
+    request.Oid = PKTDRV_OID_CURRENT_PACKET_FILTER;
+    request.InformationBuffer = &filter;
+    request.InformationBufferLength = sizeof filter;
+    return W32N_MakeNdisRequest(handle, &request, nullptr, TRUE);
+}
+
+inline Mac addressOf(int32_t handle) {
+    Mac mac{};
+    uint8_t buffer[32] = {};
+    W32N_REQUEST request{};
+    request.RequestType = PKTDRV_REQUEST_QUERY;
+    request.Oid = PKTDRV_OID_CURRENT_ADDRESS;
+    request.InformationBuffer = buffer;
+    request.InformationBufferLength = sizeof buffer;
+    EXPECT_EQ(W32N_MakeNdisRequest(handle, &request, nullptr, TRUE), ERROR_SUCCESS);
+    std::memcpy(mac.data(), buffer, mac.size());
+    return mac;
+}
+
+// An Ethernet frame of `length` bytes to `destination`, numbered by `tag` at byte 14.
+inline std::vector<uint8_t> frameTo(const Mac& destination, const Mac& source, uint8_t tag,
+                                    size_t length = 60) {
+    std::vector<uint8_t> frame(length, 0);
+    std::memcpy(frame.data(), destination.data(), 6);
+    std::memcpy(frame.data() + 6, source.data(), 6);
+    frame[12] = 0x60;
+    frame[14] = tag;
+    return frame;
+}
+
+inline BOOL send(int32_t handle, const std::vector<uint8_t>& frame) {
+    unsigned long transferred = 0;
+    return W32N_PacketSendEx(handle, frame.data(), frame.size(), &transferred, nullptr, nullptr);
+}
+
+// A posted read with its own record; its completion notes error, bytes and thread.
+struct Read {
+    OVERLAPPED overlapped{};
+    KvRAS_PACKET packet{};
+    unsigned long transferred = 0;
+    bool done = false;
+    DWORD error = 0;
+    DWORD bytes = 0;
+    std::thread::id thread;
+
+    static void KV_STDCALL complete(DWORD error, DWORD bytes, OVERLAPPED* overlapped) {
+        // The block is the record's first member.
+        auto* read = reinterpret_cast<Read*>(overlapped);
+        read->done = true;
+        read->error = error;
+        read->bytes = bytes;
+        read->thread = std::this_thread::get_id();
+    }
+
+    BOOL post(int32_t handle, uint32_t capacity = PKTDRV_MAX_FRAME) {
+        done = false;
+        packet.Capacity = capacity;
+        return W32N_PacketReadEx(handle, &packet, &transferred, &overlapped, complete);
+    }
+    uint8_t tag() const { return packet.Data[14]; }
+};
+
+// Alertable waits until `done()` or about five seconds.
+template <typename Done>
+bool waitAlertably(Done done) {
+    for (int i = 0; i < 500 && !done(); ++i)
+        SleepEx(10, TRUE);
+    return done();
+}
+
+}  // namespace pktdrv_test

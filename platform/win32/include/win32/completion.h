@@ -1,0 +1,25 @@
+// How a driver hands I/O completions to the threads that asked for them. Not part of Windows:
+// there the kernel queues them; here a driver queues them itself, or lets the waiting thread
+// collect them from an alert source during its alertable waits.
+#pragma once
+
+#include <win32/win32.h>
+
+// Queues routine(error, bytes, overlapped) to the thread behind `thread`
+// (GetCurrentThreadApcTarget()); it runs there during an alertable wait, in order with the
+// thread's other queued routines. Results as QueueUserAPC.
+KVWIN32_API BOOL KvQueueIoCompletion(HANDLE thread, LPOVERLAPPED_COMPLETION_ROUTINE routine,
+                                     DWORD error, DWORD bytes, OVERLAPPED* overlapped);
+
+// A source of completions for one thread. Every alertable wait of the thread calls
+// drain(key) on it, and, before it sleeps, also watches `fd`: readable means the source may
+// have work. drain runs the completions that are ready, on the waiting thread, and answers how
+// many it ran; the wait then ends with WAIT_IO_COMPLETION.
+using KvAlertDrain = unsigned (*)(ULONG_PTR key);
+
+// Adds a source to the thread behind `thread`; a key is registered once per thread (adding it
+// again only replaces fd and drain). FALSE with ERROR_INVALID_HANDLE when the thread has ended.
+KVWIN32_API BOOL KvAddAlertSource(HANDLE thread, int fd, KvAlertDrain drain, ULONG_PTR key);
+// Removes the source with `key` from that thread, if there, and wakes it so that its current
+// wait stops watching the fd. A drain already running may finish.
+KVWIN32_API void KvRemoveAlertSource(HANDLE thread, ULONG_PTR key);
