@@ -134,7 +134,9 @@ NICAPI_API int32_t KV_STDCALL VBKvOpenAdapter(WLAdapterInfo* adapter) {
         Adapter* found =
             library.findPresent(fieldText(adapter->AdapterName), fieldText(adapter->InstanceId));
         if (found == nullptr) return 0;
-        adapter->AdapterHandle = library.open(*found);
+        const int32_t handle = library.open(*found);
+        if (handle <= 0) return 0;
+        adapter->AdapterHandle = handle;
         return 1;
     });
 }
