@@ -86,10 +86,22 @@ uint32_t packetTypeOf(uint8_t kernelType) {
 
 class SocketAdapter final : public Adapter {
 public:
-    SocketAdapter(int fd, const MacAddress& address) : Adapter(address), fd_(fd) {}
+    SocketAdapter(int fd, int ifindex, const MacAddress& address)
+        : Adapter(address), fd_(fd), ifindex_(ifindex) {}
     ~SocketAdapter() override {
         if (ring_ != nullptr) munmap(ring_, size_t{kBlockSize} * kBlockCount);
         close(fd_);
+    }
+
+    // Binds to the interface; protocol 0 receives nothing, ETH_P_ALL every kind of frame.
+    DWORD bindTo(uint16_t protocol) {
+        sockaddr_ll address{};
+        address.sll_family = AF_PACKET;
+        address.sll_protocol = htons(protocol);
+        address.sll_ifindex = ifindex_;
+        return bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+                   ? ERROR_SUCCESS
+                   : errorFromErrno(errno);
     }
 
     DWORD applyPacketFilter(uint32_t filter) override {
@@ -139,7 +151,10 @@ protected:
                           MAP_SHARED, fd_, 0);
         if (ring == MAP_FAILED) return errorFromErrno(errno);
         ring_ = static_cast<uint8_t*>(ring);
-        return ERROR_SUCCESS;
+        // Receive from now on, through the filter in force (nothing while it is 0). A handle
+        // that only sends never gets here, so the host's frames are not copied to it.
+        if (DWORD error = applyPacketFilter(packetFilter()); error != ERROR_SUCCESS) return error;
+        return bindTo(ETH_P_ALL);
     }
 
     int readyFd() const override { return fd_; }
@@ -184,6 +199,7 @@ private:
     }
 
     const int fd_;
+    const int ifindex_;
     uint8_t* ring_ = nullptr;
     // Walking the ring; only drain() moves these, one thread at a time.
     unsigned current_ = 0;
@@ -215,7 +231,7 @@ std::shared_ptr<Adapter> openSocketAdapter(const std::string& interfaceName, DWO
         error = PKTDRV_ERROR_FILE_NOT_FOUND;
         return nullptr;
     }
-    // Protocol 0: nothing arrives before the socket is bound, with its filter in place.
+    // Protocol 0: the socket only sends until frames are wanted.
     const int fd = socket(AF_PACKET, SOCK_RAW | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         error = errorFromErrno(errno);
@@ -228,17 +244,9 @@ std::shared_ptr<Adapter> openSocketAdapter(const std::string& interfaceName, DWO
         error = errorFromErrno(code);
         return nullptr;
     }
-    auto adapter = std::make_shared<SocketAdapter>(fd, address);
-    sockaddr_ll bindTo{};
-    bindTo.sll_family = AF_PACKET;
-    bindTo.sll_protocol = htons(ETH_P_ALL);
-    bindTo.sll_ifindex = static_cast<int>(ifindex);
-    if (DWORD filtered = adapter->applyPacketFilter(0); filtered != ERROR_SUCCESS) {
-        error = filtered;
-        return nullptr;
-    }
-    if (bind(fd, reinterpret_cast<sockaddr*>(&bindTo), sizeof bindTo) != 0) {
-        error = errorFromErrno(errno);
+    auto adapter = std::make_shared<SocketAdapter>(fd, static_cast<int>(ifindex), address);
+    if (DWORD bound = adapter->bindTo(0); bound != ERROR_SUCCESS) {
+        error = bound;
         return nullptr;
     }
     return adapter;

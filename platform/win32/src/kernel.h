@@ -7,6 +7,7 @@
 #include <win32/completion.h>
 #include <win32/win32.h>
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -38,10 +39,11 @@ struct AlertSource {
     ULONG_PTR key;
 };
 
-// A thread as seen by waits and queues; every field but wakeFd is guarded by `lock`.
+// A thread as seen by waits and queues; every field but wakeFd and `queued` is guarded by `lock`.
 struct ThreadState {
     std::mutex lock;
     std::deque<Apc> apcs;
+    std::atomic<size_t> queued{0};  // apcs.size(), readable without the lock
     std::vector<AlertSource> sources;
     bool ended = false;
     bool sleeping = false;  // inside poll(): wakers must write wakeFd
@@ -61,8 +63,8 @@ struct ThreadState {
 struct Event {
     std::mutex lock;
     bool manualReset = false;
-    bool signalled = false;
-    std::vector<ThreadState*> waiters;  // threads currently sleeping on it
+    std::atomic<bool> signalled{false};  // written under `lock`; read without it to skip it
+    std::vector<ThreadState*> waiters;   // threads currently sleeping on it
 };
 
 // The calling thread's state, created on first use and marked ended when the thread ends.

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <optional>
 
 #include "kernel.h"
 
@@ -27,6 +26,7 @@ public:
             std::lock_guard lock(state_->lock);
             state_->ended = true;
             state_->apcs.clear();
+            state_->queued = 0;
             state_->sources.clear();
         }
         if (handle_ != nullptr) removeThread(handle_);
@@ -50,6 +50,7 @@ ThreadHolder& holder() {
 }
 
 bool tryAcquire(Event& event) {
+    if (!event.signalled.load(std::memory_order_acquire)) return false;
     std::lock_guard lock(event.lock);
     if (!event.signalled) return false;
     if (!event.manualReset) event.signalled = false;
@@ -59,14 +60,16 @@ bool tryAcquire(Event& event) {
 // Runs every queued routine, including those queued meanwhile, without the lock held.
 bool runApcs(ThreadState& self) {
     bool ran = false;
-    std::unique_lock lock(self.lock);
-    while (!self.apcs.empty()) {
-        const Apc apc = self.apcs.front();
-        self.apcs.pop_front();
-        lock.unlock();
+    while (self.queued.load(std::memory_order_acquire) > 0) {
+        Apc apc;
+        {
+            std::lock_guard lock(self.lock);
+            apc = self.apcs.front();
+            self.apcs.pop_front();
+            self.queued.store(self.apcs.size(), std::memory_order_release);
+        }
         apc.run();
         ran = true;
-        lock.lock();
     }
     return ran;
 }
@@ -85,22 +88,36 @@ bool drainSources(ThreadState& self) {
     return ran > 0;
 }
 
-std::optional<Clock::time_point> deadlineAfter(DWORD milliseconds) {
-    if (milliseconds == INFINITE) return std::nullopt;
-    return Clock::now() + std::chrono::milliseconds(milliseconds);
-}
+// The end of a wait, read from the clock only once the wait has to sleep or check the time,
+// so that a wait that returns at once costs no clock read.
+class Deadline {
+public:
+    explicit Deadline(DWORD milliseconds) : milliseconds_(milliseconds) {}
+    bool infinite() const { return milliseconds_ == INFINITE; }
+    bool passed() { return !infinite() && (milliseconds_ == 0 || Clock::now() >= at()); }
+    Clock::time_point at() {
+        if (!known_) at_ = Clock::now() + std::chrono::milliseconds(milliseconds_);
+        known_ = true;
+        return at_;
+    }
+
+private:
+    DWORD milliseconds_;
+    bool known_ = false;
+    Clock::time_point at_{};
+};
 
 // Sleeps in poll() until woken, a source's fd turns readable, or the deadline.
-void sleepUntil(ThreadState& self, std::vector<pollfd>& fds,
-                const std::optional<Clock::time_point>& deadline) {
+void sleepUntil(ThreadState& self, std::vector<pollfd>& fds, Deadline& deadline) {
     timespec timeout{};
-    if (deadline) {
-        const auto left = std::max(*deadline - Clock::now(), Clock::duration::zero());
+    if (!deadline.infinite()) {
+        const auto left = std::max(deadline.at() - Clock::now(), Clock::duration::zero());
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
         timeout.tv_sec = static_cast<time_t>(ns / 1000000000);
         timeout.tv_nsec = static_cast<long>(ns % 1000000000);
     }
-    const int ready = ppoll(fds.data(), fds.size(), deadline ? &timeout : nullptr, nullptr);
+    const int ready =
+        ppoll(fds.data(), fds.size(), deadline.infinite() ? nullptr : &timeout, nullptr);
     {
         std::lock_guard lock(self.lock);
         self.sleeping = false;
@@ -129,15 +146,16 @@ bool prepareSleep(ThreadState& self, bool alertable, std::vector<pollfd>& fds) {
 // Order of precedence: the event, then queued routines, then alert sources.
 DWORD waitOn(Event* event, DWORD milliseconds, bool alertable) {
     ThreadState& self = currentThread();
-    const auto deadline = deadlineAfter(milliseconds);
+    Deadline deadline(milliseconds);
     std::vector<pollfd> fds;
     for (;;) {
         if (event != nullptr && tryAcquire(*event)) return WAIT_OBJECT_0;
-        if (alertable && (runApcs(self) || drainSources(self))) {
-            runApcs(self);
+        if (alertable && runApcs(self)) return WAIT_IO_COMPLETION;
+        if (alertable && drainSources(self)) {
+            runApcs(self);  // what the sources queued meanwhile
             return WAIT_IO_COMPLETION;
         }
-        if (deadline && Clock::now() >= *deadline) return WAIT_TIMEOUT;
+        if (deadline.passed()) return WAIT_TIMEOUT;
 
         if (self.wakeFd < 0) {
             self.wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -206,6 +224,7 @@ BOOL queueApc(HANDLE thread, const Apc& apc) {
         return FALSE;
     }
     state->apcs.push_back(apc);
+    state->queued.store(state->apcs.size(), std::memory_order_release);
     state->wake();
     return TRUE;
 }
