@@ -14,8 +14,9 @@ struct HandleTable {
     std::atomic<uint64_t> removals{0};
 };
 
+HandleTable instance;  // at namespace scope: no first-use check on every send
+
 HandleTable& table() {
-    static HandleTable instance;
     return instance;
 }
 

@@ -19,7 +19,7 @@ HANDLE CreateEventA(void* /*security*/, BOOL manualReset, BOOL initialState, con
 }
 
 BOOL SetEvent(HANDLE handle) {
-    auto event = findEvent(handle);
+    Event* event = findEvent(handle);
     if (!event) return invalidHandle();
     std::lock_guard lock(event->lock);
     event->signalled = true;
@@ -31,7 +31,7 @@ BOOL SetEvent(HANDLE handle) {
 }
 
 BOOL ResetEvent(HANDLE handle) {
-    auto event = findEvent(handle);
+    Event* event = findEvent(handle);
     if (!event) return invalidHandle();
     std::lock_guard lock(event->lock);
     event->signalled = false;

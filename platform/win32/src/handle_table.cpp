@@ -72,12 +72,12 @@ HANDLE addHandle(std::shared_ptr<ThreadState> thread) {
     return add(std::move(thread));
 }
 
-std::shared_ptr<Event> findEvent(HANDLE handle) {
+Event* findEvent(HANDLE handle) {
     thread_local EventCache cache;
     const uint64_t removals = table().removals.load(std::memory_order_acquire);
-    if (cache.event && cache.handle == handle && cache.removals == removals) return cache.event;
-    cache = {handle, find<Event>(handle), removals};
-    return cache.event;
+    if (!cache.event || cache.handle != handle || cache.removals != removals)
+        cache = {handle, find<Event>(handle), removals};
+    return cache.event.get();
 }
 
 std::shared_ptr<ThreadState> findThread(HANDLE handle) {

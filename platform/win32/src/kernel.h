@@ -39,11 +39,16 @@ struct AlertSource {
     ULONG_PTR key;
 };
 
-// A thread as seen by waits and queues; every field but wakeFd and `queued` is guarded by `lock`.
+// A thread as seen by waits and queues; every field but wakeFd, `queued` and `ownApcs` is
+// guarded by `lock`.
 struct ThreadState {
     std::mutex lock;
     std::deque<Apc> apcs;
     std::atomic<size_t> queued{0};  // apcs.size(), readable without the lock
+    // Routines the thread queued to itself while `apcs` was empty: only the thread touches
+    // these, without the lock. They run before `apcs`, which keeps the order of queuing.
+    std::vector<Apc> ownApcs;
+    size_t ownNext = 0;  // the next of ownApcs to run
     std::vector<AlertSource> sources;
     bool ended = false;
     bool sleeping = false;  // inside poll(): wakers must write wakeFd
@@ -76,7 +81,8 @@ HANDLE currentThreadHandle();
 // lock at all.
 HANDLE addHandle(std::shared_ptr<Event> event);
 HANDLE addHandle(std::shared_ptr<ThreadState> thread);
-std::shared_ptr<Event> findEvent(HANDLE handle);
+// The event stays alive while the calling thread runs no routine and looks up no other event.
+Event* findEvent(HANDLE handle);
 std::shared_ptr<ThreadState> findThread(HANDLE handle);
 bool removeEvent(HANDLE handle);
 void removeThread(HANDLE handle);

@@ -27,6 +27,8 @@ public:
             state_->ended = true;
             state_->apcs.clear();
             state_->queued = 0;
+            state_->ownApcs.clear();
+            state_->ownNext = 0;
             state_->sources.clear();
         }
         if (handle_ != nullptr) removeThread(handle_);
@@ -44,8 +46,13 @@ private:
     HANDLE handle_ = nullptr;
 };
 
+// Plain copies of the holder's answers: reading them needs no check that the holder exists.
+thread_local ThreadState* ownState = nullptr;
+thread_local HANDLE ownHandle = nullptr;
+
 ThreadHolder& holder() {
     thread_local ThreadHolder instance;
+    ownState = &instance.state();
     return instance;
 }
 
@@ -60,6 +67,16 @@ bool tryAcquire(Event& event) {
 // Runs every queued routine, including those queued meanwhile, without the lock held.
 bool runApcs(ThreadState& self) {
     bool ran = false;
+    if (self.ownNext < self.ownApcs.size()) {
+        // A routine may queue more, or wait alertably and run the rest itself.
+        while (self.ownNext < self.ownApcs.size()) {
+            const Apc apc = self.ownApcs[self.ownNext++];
+            apc.run();
+        }
+        self.ownApcs.clear();
+        self.ownNext = 0;
+        ran = true;
+    }
     while (self.queued.load(std::memory_order_acquire) > 0) {
         Apc apc;
         {
@@ -132,7 +149,8 @@ void sleepUntil(ThreadState& self, std::vector<pollfd>& fds, Deadline& deadline)
 // Fills `fds` with the wake-up eventfd and, for an alertable wait, the sources' fds.
 bool prepareSleep(ThreadState& self, bool alertable, std::vector<pollfd>& fds) {
     std::lock_guard lock(self.lock);
-    if (self.woken || (alertable && !self.apcs.empty())) return false;
+    if (self.woken || (alertable && (!self.apcs.empty() || self.ownNext < self.ownApcs.size())))
+        return false;
     fds.assign(1, pollfd{self.wakeFd, POLLIN, 0});
     if (alertable) {
         for (const AlertSource& source : self.sources)
@@ -198,11 +216,12 @@ void ThreadState::wake() {
 }
 
 ThreadState& currentThread() {
-    return holder().state();
+    return ownState != nullptr ? *ownState : holder().state();
 }
 
 HANDLE currentThreadHandle() {
-    return holder().handle();
+    if (ownHandle == nullptr) ownHandle = holder().handle();
+    return ownHandle;
 }
 
 BOOL queueApc(HANDLE thread, const Apc& apc) {
@@ -210,6 +229,12 @@ BOOL queueApc(HANDLE thread, const Apc& apc) {
     ThreadState* state = nullptr;
     if (thread != nullptr && thread == currentThreadHandle()) {
         state = &currentThread();
+        // Nothing from other threads waits before it: no lock needed (the thread is running,
+        // so it needs no wake-up either).
+        if (state->queued.load(std::memory_order_acquire) == 0) {
+            state->ownApcs.push_back(apc);
+            return TRUE;
+        }
     } else {
         target = findThread(thread);
         state = target.get();
@@ -232,12 +257,12 @@ BOOL queueApc(HANDLE thread, const Apc& apc) {
 }  // namespace kvwin32
 
 DWORD WaitForSingleObjectEx(HANDLE handle, DWORD milliseconds, BOOL alertable) {
-    std::shared_ptr<Event> event = findEvent(handle);
-    if (!event) {
+    Event* event = findEvent(handle);
+    if (event == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
     }
-    return waitOn(event.get(), milliseconds, alertable != FALSE);
+    return waitOn(event, milliseconds, alertable != FALSE);
 }
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {

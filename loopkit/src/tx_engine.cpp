@@ -1,0 +1,213 @@
+#include "tx_engine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <new>
+
+#include "routine_thread.h"
+
+namespace loopkit {
+namespace {
+
+constexpr DWORD kWakeWaitMs = 1000;
+constexpr unsigned kRandomLengthSpan = kMaxPayload - kMinPayload + 1;  // 1455
+constexpr unsigned kRandomCodes = 4;
+
+template <typename T>
+void addRelaxed(std::atomic<T>& counter, T amount) {
+    // One writer at a time: a plain read and write is enough and costs no locked instruction.
+    counter.store(counter.load(std::memory_order_relaxed) + amount, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+TxEngine::TxEngine() : stopSignal_(true, false) {}
+
+TxEngine::~TxEngine() {
+    stopSignal_.set();
+    shutDown();
+}
+
+bool TxEngine::send(const TxSettings& settings) {
+    if (!finishStoppedWorker()) return false;
+    settings_ = settings;
+    writeHeader(header_.data(), settings.destination, ownAddress());
+    headerSum_ = headerSum(header_.data());
+    sent_.store(0, std::memory_order_relaxed);
+    bytes_.store(0, std::memory_order_relaxed);
+    sequence_ = settings.firstSequence;
+    fill_ = settings.fill;
+    stopSignal_.reset();
+    wake();  // the worker's first wait passes at once
+    // The flag is set here rather than by the worker, so a stop right after the start holds.
+    setRunning(true);
+    if (startWorker([this] { run(); })) return true;
+    setRunning(false);
+    return false;
+}
+
+void TxEngine::stop() {
+    stopSignal_.set();
+    requestStop();
+}
+
+bool TxEngine::setPattern(const char* data, int size) {
+    if (data == nullptr || size < 0 || static_cast<size_t>(size) + kHeaderSize > kMaxFrameSize)
+        return false;
+    try {
+        std::vector<uint8_t> copy(data, data + size);
+        std::vector<uint8_t> sums = prefixSums(copy);
+        custom_ = std::move(copy);
+        customSums_ = std::move(sums);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    hasCustom_ = true;
+    return true;
+}
+
+void TxEngine::run() {
+    random_.seed(static_cast<std::minstd_rand::result_type>(std::time(nullptr)));
+    if (handle() == -1) {
+        setRunning(false);
+        workerDone();
+        return;
+    }
+    nineX_ = driverUsesNineXCompletions();
+    pool_.setShared(nineX_);
+    recordStart();
+    for (;;) {
+        WaitForSingleObjectEx(wakeEvent(), kWakeWaitMs, TRUE);
+        if (settings_.intervalMs > 0) pause(static_cast<DWORD>(settings_.intervalMs));
+        if (settings_.frameLimit != 0 && framesSent() >= settings_.frameLimit) setRunning(false);
+        if (!isRunning()) break;
+        SendSlot* slot = buildFrame();
+        if (slot == nullptr) continue;
+        // A refused send ends the worker like a stop, so whoever waits for it is released.
+        if (!sendFrame(*slot)) break;
+    }
+    recordEnd();
+    drainCompletions();
+    setRunning(false);
+    const KvThreadProc completion = settings_.completion;
+    void* const argument = settings_.argument;
+    workerDone();
+    startRoutine(completion, argument);
+}
+
+void TxEngine::pause(DWORD milliseconds) {
+    if (stopSignal_) {
+        WaitForSingleObject(stopSignal_.get(), milliseconds);
+    } else {
+        Sleep(milliseconds);
+    }
+}
+
+SendSlot* TxEngine::buildFrame() {
+    const long long payloadLength = settings_.payloadLength != 0
+                                        ? settings_.payloadLength
+                                        : random_() % kRandomLengthSpan + kMinPayload;
+    if (payloadLength < static_cast<long long>(kMinPayload) ||
+        payloadLength > static_cast<long long>(kMaxPayload))
+        return nullptr;
+    const size_t length = static_cast<size_t>(payloadLength) + kHeaderSize;
+    SendSlot* slot = pool_.take();
+    if (slot == nullptr) return nullptr;
+
+    uint8_t* frame = slot->frame;
+    std::memcpy(frame, header_.data(), kHeaderSize);
+    const Fill fill = fillFrom({frame + kHeaderSize, length - kHeaderSize});
+    if (fill.code < 0) {
+        pool_.give(slot);
+        return nullptr;
+    }
+    frame[kPatternOffset] = static_cast<uint8_t>(fill.code);
+    uint8_t sum = static_cast<uint8_t>(headerSum_ + fill.sum + frame[kPatternOffset]);
+    if (settings_.numbering) {
+        writeSequence(frame, sequence_);
+        sum = static_cast<uint8_t>(sum + (sequence_ & 0xFF) + (sequence_ >> 8));
+        ++sequence_;
+    }
+    if (settings_.checksum) {
+        // The payload's sum is known from its pattern and the header's from the run: reading
+        // back what was just written would cost more than building the frame.
+        frame[kChecksumFlagOffset] = 1;
+        frame[kChecksumOffset] = static_cast<uint8_t>(sum + 1);
+    }
+    if (settings_.swap) swapHeader(frame);
+
+    slot->tag = kSendTag;
+    slot->length = static_cast<uint32_t>(length);
+    slot->engine = this;
+    if (nineX_) {
+        slot->event = EventHandle(true, false);
+        if (!slot->event) {
+            pool_.give(slot);
+            return nullptr;
+        }
+        slot->overlapped.hEvent = slot->event.get();
+    }
+    return slot;
+}
+
+TxEngine::Fill TxEngine::fillFrom(std::span<uint8_t> payload) {
+    int code = settings_.patternCode;
+    if (code == kPatternRandom) code = static_cast<int>(random_() % kRandomCodes);
+    uint8_t start = 0;
+    switch (code) {
+        case kPatternIncrementing:
+            start = static_cast<uint8_t>(sequence_);
+            break;
+        case kPatternFill:
+            start = fill_++;
+            break;
+        case kPatternCustom: {
+            if (!hasCustom_) return {-1, 0};
+            const size_t copied = std::min(custom_.size(), payload.size());
+            std::memcpy(payload.data(), custom_.data(), copied);
+            std::memset(payload.data() + copied, 0, payload.size() - copied);
+            return {code, customSums_[copied]};
+        }
+        default:  // 0, 1, and codes outside 0..5, which go out over zeros
+            break;
+    }
+    const auto byte = static_cast<uint8_t>(code);
+    fillPayload(payload, byte, start);
+    return {code & 0xFF, patternSum(byte, start, payload.size())};
+}
+
+bool TxEngine::sendFrame(SendSlot& slot) {
+    // The one-argument routine of Windows 9x travels in the driver's routine type.
+    const LPOVERLAPPED_COMPLETION_ROUTINE routine =
+        nineX_ ? reinterpret_cast<LPOVERLAPPED_COMPLETION_ROUTINE>(
+                     reinterpret_cast<void (*)()>(&TxEngine::sendCompletedNineX))
+               : &TxEngine::sendCompleted;
+    if (W32N_PacketSendEx(handle(), slot.frame, slot.length, &slot.transferred, &slot.overlapped,
+                          routine) != 0)
+        return true;
+    const DWORD error = W32N_GetLastError();
+    if (error == ERROR_IO_PENDING) return true;
+    // Without a code the driver may still hold the slot; the pool frees it with the engine.
+    if (error != 0) pool_.give(&slot);
+    return false;
+}
+
+void TxEngine::completed(SendSlot& slot) {
+    addRelaxed(sent_, 1u);
+    addRelaxed(bytes_, static_cast<uint64_t>(slot.length));
+    pool_.give(&slot);
+}
+
+void KV_STDCALL TxEngine::sendCompleted(DWORD, DWORD, OVERLAPPED* overlapped) {
+    if (overlapped == nullptr) return;
+    SendSlot* slot = SendSlot::fromOverlapped(overlapped);
+    if (slot->tag != kSendTag) return;
+    slot->engine->completed(*slot);
+}
+
+void KV_STDCALL TxEngine::sendCompletedNineX(OVERLAPPED* overlapped) {
+    sendCompleted(0, 0, overlapped);
+}
+
+}  // namespace loopkit

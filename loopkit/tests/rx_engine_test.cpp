@@ -1,0 +1,146 @@
+// The receive engine through the exported entries, on the in-memory medium: frames crafted by
+// hand and sent from another handle.
+#include <gtest/gtest.h>
+
+#include "loopkit_fixture.h"
+
+namespace {
+
+using namespace loopkit_test;
+
+class RxEngineTest : public MediumTest {
+protected:
+    void SetUp() override {
+        MediumTest::SetUp();
+        rx = KvRxCreate(&rxInfo);
+        ASSERT_NE(rx, nullptr);
+    }
+    void TearDown() override {
+        KvRxClose(rx);
+        MediumTest::TearDown();
+    }
+
+    // A capture with the payload and sequence checks on, the completion routine logged.
+    void capture(unsigned long autoStop = 0, const char* remote = nullptr) {
+        ASSERT_TRUE(KvRxStartCapture(rx, remote, autoStop, true, true, false, false,
+                                     CallLog::record, &done, REPORT_ALL, nullptr, nullptr, 0,
+                                     nullptr, nullptr, 0, nullptr));
+        ASSERT_TRUE(waitCaptureReady());
+    }
+    // Sends the frames, then a good frame numbered `sentinel` and waits until it is counted.
+    void deliver(const std::vector<Bytes>& frames, uint16_t sentinel) {
+        const unsigned before = KvRxGetPacketsGood(rx);
+        for (const Bytes& frame : frames)
+            sendRaw(frame);
+        sendRaw(goodFrame(sentinel));
+        ASSERT_TRUE(waitUntil([&] { return KvRxGetPacketsGood(rx) > before; }));
+    }
+    void stopAndWait(size_t completions = 1) {
+        EXPECT_TRUE(KvRxStopCapture(rx));
+        ASSERT_TRUE(done.waitFor(completions));
+        EXPECT_FALSE(KvRxIsReading(rx));
+    }
+
+    void* rx = nullptr;
+    CallLog done;
+};
+
+TEST_F(RxEngineTest, CountsGoodBadAndLostFramesAndTheirBytes) {
+    capture();
+    EXPECT_TRUE(KvRxIsReading(rx));
+    deliver({goodFrame(5), goodFrame(6, 0x41, 100), badFrame(7), goodFrame(9)}, 10);
+    EXPECT_EQ(KvRxGetPacketsGood(rx), 4u);
+    EXPECT_EQ(KvRxGetPacketsBad(rx), 1u);
+    EXPECT_EQ(KvRxGetPacketsLost(rx), 2u);
+    EXPECT_EQ(KvRxGetTotalBytes(rx), 60u + 124u + 60u + 60u);
+    stopAndWait();
+    EXPECT_EQ(KvRxGetPacketsGood(rx), 4u);  // counters keep their values after the end
+    EXPECT_GE(KvRxGetDurationRead(rx), 0u);
+}
+
+TEST_F(RxEngineTest, TakesOnlyTheRemoteAndOnlyFramesForItself) {
+    const char* remote = reinterpret_cast<const char*>(kTxMac.data());
+    capture(0, remote);
+    deliver({buildFrame({.src = kStrangerMac, .code = 3, .payload = filled(36, 1)}),
+             buildFrame({.dest = kStrangerMac, .code = 3, .payload = filled(36, 1)}),
+             buildFrame({.code = 3, .signature = false, .payload = filled(36, 1)}),
+             buildFrame({.dest = kRxMac, .sequence = 1, .code = 3, .payload = filled(36, 1)})},
+            2);
+    EXPECT_EQ(KvRxGetPacketsGood(rx), 2u);
+    EXPECT_EQ(KvRxGetPacketsBad(rx), 0u);
+    stopAndWait();
+}
+
+TEST_F(RxEngineTest, AutoStopEndsTheCaptureAndStartsTheCompletionOnce) {
+    capture(100);
+    std::vector<Bytes> frames(5, badFrame(0));
+    for (uint16_t s = 0; s < 85; ++s)
+        frames.push_back(goodFrame(s));
+    for (uint16_t s = 90; s < 100; ++s)
+        frames.push_back(goodFrame(s));  // 5 lost first
+    for (const Bytes& frame : frames)
+        sendRaw(frame);
+    ASSERT_TRUE(done.waitFor(1));
+    EXPECT_FALSE(KvRxIsReading(rx));
+    EXPECT_EQ(KvRxGetPacketsGood(rx), 90u);
+    EXPECT_EQ(KvRxGetPacketsBad(rx), 5u);
+    EXPECT_EQ(KvRxGetPacketsLost(rx), 5u);
+    EXPECT_EQ(done.arguments().front(), &done);
+}
+
+TEST_F(RxEngineTest, StartAndEndPatternsHoldForOneCaptureOnly) {
+    ASSERT_TRUE(KvRxSetStartPattern(rx, "BEGIN", 5));
+    ASSERT_TRUE(KvRxSetEndPattern(rx, "END", 3));
+    capture();
+    for (uint16_t s = 0; s < 3; ++s)
+        sendRaw(goodFrame(s));
+    sendRaw(buildFrame({.payload = concat(textBytes("BEGIN"), filled(31, 0))}));
+    sendRaw(goodFrame(3));
+    sendRaw(goodFrame(4));
+    sendRaw(buildFrame({.payload = concat(textBytes("END"), filled(33, 0))}));
+    sendRaw(goodFrame(5));
+    ASSERT_TRUE(done.waitFor(1));  // the end pattern stopped the capture
+    EXPECT_EQ(KvRxGetPacketsGood(rx), 2u);
+    EXPECT_EQ(KvRxGetPacketsLost(rx), 0u);
+
+    // Captured again without setting them: every frame counts, none ends the capture.
+    capture();
+    deliver({buildFrame({.code = 5, .payload = concat(textBytes("END"), filled(33, 0))})}, 1);
+    EXPECT_TRUE(KvRxIsReading(rx));
+    EXPECT_EQ(KvRxGetPacketsGood(rx), 2u);
+    stopAndWait(2);
+}
+
+TEST_F(RxEngineTest, FramesNotBeginningWithTheExpectedPatternLeaveNoTrace) {
+    ASSERT_TRUE(KvRxSetExpectedPattern(rx, "\x41\x41", 2));
+    capture();
+    deliver({goodFrame(1, 0x42), badFrame(2), goodFrame(3, 0x42)}, 1);
+    EXPECT_EQ(KvRxGetPacketsGood(rx), 1u);
+    EXPECT_EQ(KvRxGetPacketsBad(rx), 1u);  // the bad frame begins with 41 41
+    EXPECT_EQ(KvRxGetPacketsLost(rx), 0u);
+    stopAndWait();
+}
+
+TEST_F(RxEngineTest, PatternSettersAnswerAsDocumented) {
+    EXPECT_TRUE(KvRxSetStartPattern(rx, nullptr, 3));
+    EXPECT_FALSE(KvRxSetEndPattern(rx, "x", 0));
+    EXPECT_TRUE(KvRxSetExpectedPattern(rx, "x", 1));
+    EXPECT_FALSE(KvRxSetStartPattern(nullptr, "x", 1));
+}
+
+TEST_F(RxEngineTest, CloseWhileCapturingEndsTheWorkerFirst) {
+    capture();
+    deliver({}, 0);
+    KvRxClose(rx);
+    rx = nullptr;
+    EXPECT_TRUE(done.waitFor(1));
+}
+
+TEST_F(RxEngineTest, ANullOrZeroAdapterHandleGivesNoEngine) {
+    WLAdapterInfo none{};
+    EXPECT_EQ(KvRxCreate(&none), nullptr);
+    EXPECT_EQ(KvRxCreate(nullptr), nullptr);
+    KvRxClose(nullptr);
+}
+
+}  // namespace
