@@ -39,11 +39,12 @@ function(kv_test target)
   gtest_discover_tests(${target} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# kv_install_library(<target> PACKAGE <Name> DESCRIPTION <text>)
+# kv_install_library(<target> PACKAGE <Name> DESCRIPTION <text> [LIBS <name>...])
 # Installs the library, its headers (the target's include/ directory), a CMake package
 # (find_package(<Name>) gives <Name>::<target>) and a relocatable pkg-config file <target>.pc.
+# LIBS names further installed libraries of the project that users of its headers link too.
 function(kv_install_library target)
-  cmake_parse_arguments(ARG "" "PACKAGE;DESCRIPTION" "" ${ARGN})
+  cmake_parse_arguments(ARG "" "PACKAGE;DESCRIPTION" "LIBS" ${ARGN})
   include(CMakePackageConfigHelpers)
   set(cmakedir ${CMAKE_INSTALL_LIBDIR}/cmake/${ARG_PACKAGE})
   install(TARGETS ${target} EXPORT ${ARG_PACKAGE}Targets
@@ -61,6 +62,10 @@ function(kv_install_library target)
     ${CMAKE_CURRENT_BINARY_DIR}/${ARG_PACKAGE}ConfigVersion.cmake DESTINATION ${cmakedir})
 
   set(KV_LIBNAME ${target})
+  set(KV_EXTRA_LIBS "")
+  foreach(lib IN LISTS ARG_LIBS)
+    string(APPEND KV_EXTRA_LIBS " -l${lib}")
+  endforeach()
   set(KV_DESCRIPTION ${ARG_DESCRIPTION})
   configure_file(${PROJECT_SOURCE_DIR}/cmake/package.pc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc @ONLY)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc

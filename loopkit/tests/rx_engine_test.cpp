@@ -27,13 +27,14 @@ protected:
                                      nullptr, nullptr, 0, nullptr));
         ASSERT_TRUE(waitCaptureReady());
     }
-    // Sends the frames, then a good frame numbered `sentinel` and waits until it is counted.
-    void deliver(const std::vector<Bytes>& frames, uint16_t sentinel) {
-        const unsigned before = KvRxGetPacketsGood(rx);
+    // Sends the frames, then a good frame numbered `sentinel`, and waits until the good counter
+    // reaches `goodAfter` (the sentinel included): frames are classified in the order sent, so
+    // the frames before the sentinel have been classified by then.
+    void deliver(const std::vector<Bytes>& frames, uint16_t sentinel, unsigned goodAfter) {
         for (const Bytes& frame : frames)
             sendRaw(frame);
         sendRaw(goodFrame(sentinel));
-        ASSERT_TRUE(waitUntil([&] { return KvRxGetPacketsGood(rx) > before; }));
+        ASSERT_TRUE(waitUntil([&] { return KvRxGetPacketsGood(rx) >= goodAfter; }));
     }
     void stopAndWait(size_t completions = 1) {
         EXPECT_TRUE(KvRxStopCapture(rx));
@@ -48,7 +49,7 @@ protected:
 TEST_F(RxEngineTest, CountsGoodBadAndLostFramesAndTheirBytes) {
     capture();
     EXPECT_TRUE(KvRxIsReading(rx));
-    deliver({goodFrame(5), goodFrame(6, 0x41, 100), badFrame(7), goodFrame(9)}, 10);
+    deliver({goodFrame(5), goodFrame(6, 0x41, 100), badFrame(7), goodFrame(9)}, 10, 4);
     EXPECT_EQ(KvRxGetPacketsGood(rx), 4u);
     EXPECT_EQ(KvRxGetPacketsBad(rx), 1u);
     EXPECT_EQ(KvRxGetPacketsLost(rx), 2u);
@@ -65,7 +66,7 @@ TEST_F(RxEngineTest, TakesOnlyTheRemoteAndOnlyFramesForItself) {
              buildFrame({.dest = kStrangerMac, .code = 3, .payload = filled(36, 1)}),
              buildFrame({.code = 3, .signature = false, .payload = filled(36, 1)}),
              buildFrame({.dest = kRxMac, .sequence = 1, .code = 3, .payload = filled(36, 1)})},
-            2);
+            2, 2);
     EXPECT_EQ(KvRxGetPacketsGood(rx), 2u);
     EXPECT_EQ(KvRxGetPacketsBad(rx), 0u);
     stopAndWait();
@@ -105,7 +106,7 @@ TEST_F(RxEngineTest, StartAndEndPatternsHoldForOneCaptureOnly) {
 
     // Captured again without setting them: every frame counts, none ends the capture.
     capture();
-    deliver({buildFrame({.code = 5, .payload = concat(textBytes("END"), filled(33, 0))})}, 1);
+    deliver({buildFrame({.code = 5, .payload = concat(textBytes("END"), filled(33, 0))})}, 1, 2);
     EXPECT_TRUE(KvRxIsReading(rx));
     EXPECT_EQ(KvRxGetPacketsGood(rx), 2u);
     stopAndWait(2);
@@ -114,7 +115,7 @@ TEST_F(RxEngineTest, StartAndEndPatternsHoldForOneCaptureOnly) {
 TEST_F(RxEngineTest, FramesNotBeginningWithTheExpectedPatternLeaveNoTrace) {
     ASSERT_TRUE(KvRxSetExpectedPattern(rx, "\x41\x41", 2));
     capture();
-    deliver({goodFrame(1, 0x42), badFrame(2), goodFrame(3, 0x42)}, 1);
+    deliver({goodFrame(1, 0x42), badFrame(2), goodFrame(3, 0x42)}, 1, 1);
     EXPECT_EQ(KvRxGetPacketsGood(rx), 1u);
     EXPECT_EQ(KvRxGetPacketsBad(rx), 1u);  // the bad frame begins with 41 41
     EXPECT_EQ(KvRxGetPacketsLost(rx), 0u);
@@ -128,9 +129,19 @@ TEST_F(RxEngineTest, PatternSettersAnswerAsDocumented) {
     EXPECT_FALSE(KvRxSetStartPattern(nullptr, "x", 1));
 }
 
+TEST_F(RxEngineTest, ACaptureRightAfterAStopStartsAfresh) {
+    capture();
+    deliver({goodFrame(1)}, 2, 2);
+    KvRxStopCapture(rx);
+    capture();
+    EXPECT_EQ(KvRxGetPacketsGood(rx), 0u);
+    deliver({goodFrame(7)}, 8, 2);
+    EXPECT_EQ(KvRxGetPacketsLost(rx), 0u);  // a fresh capture: 7 is its first number
+}
+
 TEST_F(RxEngineTest, CloseWhileCapturingEndsTheWorkerFirst) {
     capture();
-    deliver({}, 0);
+    deliver({}, 0, 1);
     KvRxClose(rx);
     rx = nullptr;
     EXPECT_TRUE(done.waitFor(1));

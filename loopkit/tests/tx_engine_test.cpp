@@ -248,6 +248,19 @@ TEST_F(TxEngineTest, CloseWhileSendingStopsTheWorkerFirst) {
     KvTxClose(nullptr);
 }
 
+TEST_F(TxEngineTest, ASendRightAfterAStopStartsAfresh) {
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(KvTxSend(tx, 0, nullptr, 36, 0, 0, true, false, false, 0, nullptr, nullptr));
+        ASSERT_TRUE(waitUntil([&] { return KvTxGetPacketSent(tx) > 10; }));
+        KvTxSendStop(tx);
+        EXPECT_TRUE(
+            KvTxSend(tx, 0, nullptr, 36, 5, 0, true, false, false, 0, CallLog::record, &done))
+            << "round " << round;
+        ASSERT_TRUE(done.waitFor(static_cast<size_t>(round) + 1));
+        EXPECT_EQ(KvTxGetPacketSent(tx), 5u);
+    }
+}
+
 TEST_F(TxEngineTest, ARefusedSendEndsTheWorkerAndCallsBack) {
     W32N_CloseAdapter(txHandle);  // every send is refused from now on
     txHandle = -1;

@@ -17,6 +17,7 @@ echo "== find_package"
 cmake -S "$source" -B "$work/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$work/cmake" >/dev/null
 "$work/cmake/consumer"
+"$work/cmake/loopkit_consumer"
 
 echo "== pkg-config"
 export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
@@ -24,6 +25,11 @@ export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
 cc -Wall -Werror -o "$work/consumer_c" "$source/consumer.c" $(pkg-config --cflags --libs phrasekey labrig) \
    -Wl,-rpath,"$prefix/lib"
 "$work/consumer_c"
+# The packet driver and Loopkit's header compile as C++ only; pkg-config gives the link line.
+# shellcheck disable=SC2046
+c++ -std=c++17 -Wall -Werror -o "$work/loopkit_pc" "$source/loopkit_consumer.cpp" \
+    $(pkg-config --cflags --libs loopkit) -Wl,-rpath,"$prefix/lib"
+"$work/loopkit_pc"
 
 echo "== installed tools"
 "$prefix/bin/phrasekey" --64 test | grep -q "Key 1:"

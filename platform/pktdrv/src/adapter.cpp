@@ -53,7 +53,20 @@ DWORD Adapter::setPacketFilter(uint32_t filter) {
     if (filter != 0) {
         if (DWORD error = ensureReceive(); error != ERROR_SUCCESS) return error;
     }
-    return applyPacketFilter(filter);
+    const DWORD error = applyPacketFilter(filter);
+    if (error == ERROR_SUCCESS && filter == 0) discardWaiting();
+    return error;
+}
+
+void Adapter::discardWaiting() {
+    {
+        std::lock_guard lock(receiveLock_);
+        if (!receivePrepared_) return;
+    }
+    std::lock_guard walking(drainLock_);
+    ReceivedFrame frame;
+    while (peek(frame))
+        consume();
 }
 
 DWORD Adapter::postRead(KvRAS_PACKET* packet, unsigned long* transferred, OVERLAPPED* overlapped,

@@ -39,7 +39,8 @@ public:
     uint32_t packetFilter() const { return filter_.load(std::memory_order_relaxed); }
     bool loopbackDisabled() const { return noLoopback_.load(std::memory_order_relaxed); }
 
-    // ERROR_SUCCESS or the error code. Receiving starts with the first filter that takes frames.
+    // ERROR_SUCCESS or the error code. Receiving starts with the first filter that takes frames;
+    // a filter of 0 stops it and drops the frames that wait for a read.
     DWORD setPacketFilter(uint32_t filter);
     virtual DWORD disableLoopback() = 0;
     virtual DWORD send(std::span<const uint8_t> frame) = 0;
@@ -67,6 +68,7 @@ protected:
     virtual int readyFd() const = 0;
     virtual bool peek(ReceivedFrame& frame) = 0;
     virtual void consume() = 0;
+    void discardWaiting();
 
 private:
     struct PostedRead {
@@ -93,7 +95,10 @@ private:
     std::mutex receiveLock_;
     bool receivePrepared_ = false;
 
-    std::mutex drainLock_;  // one thread walks the receive queue at a time
+    // One thread walks the receive queue at a time. Recursive: a routine that drain() runs may
+    // wait alertably (and so drain again) or set the filter; the queue is consistent whenever a
+    // routine runs.
+    std::recursive_mutex drainLock_;
 };
 
 // Whether a frame for `destination` passes `filter` on an adapter with `own` address.

@@ -183,6 +183,19 @@ TEST_F(MemoryMedium, FramesWaitForAReadAndABlockedWaiterWakesWhenOneArrives) {
     EXPECT_EQ(late.tag(), 8);
 }
 
+TEST_F(MemoryMedium, AFilterOfZeroDropsTheFramesThatWaitForARead) {
+    ASSERT_EQ(setFilter(receiver, PKTDRV_FILTER_DIRECTED), ERROR_SUCCESS);
+    ASSERT_TRUE(send(sender, frameTo(addressOf(receiver), kOther, 1)));
+    ASSERT_EQ(setFilter(receiver, 0), ERROR_SUCCESS);
+    ASSERT_TRUE(send(sender, frameTo(addressOf(receiver), kOther, 2)));
+    ASSERT_EQ(setFilter(receiver, PKTDRV_FILTER_DIRECTED), ERROR_SUCCESS);
+    ASSERT_TRUE(send(sender, frameTo(addressOf(receiver), kOther, 3)));
+    Read read;
+    ASSERT_TRUE(read.post(receiver));
+    ASSERT_TRUE(waitAlertably([&] { return read.done; }));
+    EXPECT_EQ(read.tag(), 3);
+}
+
 TEST_F(MemoryMedium, OwnFramesComeBackUnlessLoopbackIsDisabled) {
     ASSERT_EQ(setFilter(sender, PKTDRV_FILTER_BROADCAST), ERROR_SUCCESS);
     const Mac broadcast{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
