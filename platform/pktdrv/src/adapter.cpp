@@ -13,21 +13,24 @@ namespace {
 // Frames delivered by one drain before the wait gets control back.
 constexpr unsigned kDrainBudget = 256;
 
-void fill(KvRAS_PACKET& packet, unsigned long* transferred, OVERLAPPED* overlapped,
-          const ReceivedFrame& frame) {
+// Copies what fits; Length keeps the frame's own length, so a reader sees when it was cut.
+// Answers the bytes copied.
+uint32_t fill(KvRAS_PACKET& packet, unsigned long* transferred, OVERLAPPED* overlapped,
+              const ReceivedFrame& frame) {
     const uint32_t capacity = std::min(packet.Capacity, PKTDRV_MAX_FRAME);
-    const uint32_t length = std::min(frame.length, capacity);
-    std::memcpy(packet.Data, frame.data, length);
+    const uint32_t copied = std::min(frame.length, capacity);
+    std::memcpy(packet.Data, frame.data, copied);
     packet.Status = 0;
     packet.PacketType = frame.packetType;
     packet.TimestampSeconds = frame.seconds;
     packet.TimestampMicroseconds = frame.microseconds;
-    packet.Length = length;
-    if (transferred != nullptr) *transferred = length;
+    packet.Length = frame.length;
+    if (transferred != nullptr) *transferred = copied;
     if (overlapped != nullptr) {
         overlapped->Internal = 0;
-        overlapped->InternalHigh = length;
+        overlapped->InternalHigh = copied;
     }
+    return copied;
 }
 
 }  // namespace
@@ -116,9 +119,8 @@ unsigned Adapter::drain() {
     PostedRead read{};
     for (unsigned delivered = 0; delivered < kDrainBudget && peek(frame); ++delivered) {
         if (!takeRead(read)) break;
-        fill(*read.packet, read.transferred, read.overlapped, frame);
+        const DWORD length = fill(*read.packet, read.transferred, read.overlapped, frame);
         consume();
-        const DWORD length = read.packet->Length;
         if (read.thread == self) {
             read.routine(0, length, read.overlapped);
             ++ran;

@@ -157,7 +157,9 @@ TEST_F(MemoryMedium, CompletesReadsInPostingOrderOnThePostingThreadOnlyWhenItWai
     EXPECT_EQ(first.packet.Status, 0u);
     EXPECT_EQ(first.packet.PacketType, PKTDRV_PACKET_BROADCAST);
     EXPECT_EQ(first.thread, std::this_thread::get_id());
-    EXPECT_EQ(second.packet.Length, 20u);  // cut to its capacity
+    EXPECT_EQ(second.packet.Length, 100u);  // its own length; only its capacity was copied
+    EXPECT_EQ(second.bytes, 20u);
+    EXPECT_EQ(second.transferred, 20u);
     EXPECT_EQ(second.tag(), 2);
 }
 

@@ -65,8 +65,9 @@ inline constexpr uint32_t PKTDRV_PACKET_OUTGOING = 4;  // sent by this host (loo
 inline constexpr uint32_t PKTDRV_MAX_FRAME = 1514;
 
 // The record a posted read is completed into. Set Capacity (at most PKTDRV_MAX_FRAME) before
-// posting; on completion Status is 0 and Length holds the frame's length (a longer frame is cut
-// to Capacity), or Status is ERROR_OPERATION_ABORTED for a read withdrawn or ended by close.
+// posting; on completion Status is 0 and Length holds the frame's length. Only Capacity bytes
+// are copied: a Length above Capacity tells that the frame was cut. Status is
+// ERROR_OPERATION_ABORTED for a read ended by close.
 struct KvRAS_PACKET {
     uint8_t Reserved[24];
     uint32_t Status;
