@@ -19,8 +19,9 @@ struct HandleTable {
     std::atomic<uint64_t> removals{0};  // lets threads trust their cached lookup
 };
 
+HandleTable instance;  // at namespace scope: no first-use check on every wait
+
 HandleTable& table() {
-    static HandleTable instance;
     return instance;
 }
 

@@ -40,15 +40,16 @@ struct AlertSource {
 };
 
 // A thread as seen by waits and queues; every field but wakeFd, `queued` and `ownApcs` is
-// guarded by `lock`.
+// guarded by `lock`. The fields an alertable wait reads first come first.
 struct ThreadState {
-    std::mutex lock;
-    std::deque<Apc> apcs;
-    std::atomic<size_t> queued{0};  // apcs.size(), readable without the lock
     // Routines the thread queued to itself while `apcs` was empty: only the thread touches
     // these, without the lock. They run before `apcs`, which keeps the order of queuing.
     std::vector<Apc> ownApcs;
-    size_t ownNext = 0;  // the next of ownApcs to run
+    size_t ownNext = 0;             // the next of ownApcs to run
+    std::atomic<size_t> queued{0};  // apcs.size(), readable without the lock
+
+    std::mutex lock;
+    std::deque<Apc> apcs;
     std::vector<AlertSource> sources;
     bool ended = false;
     bool sleeping = false;  // inside poll(): wakers must write wakeFd
