@@ -25,7 +25,7 @@ void addRelaxed(std::atomic<T>& counter, T amount) {
 TxEngine::TxEngine() : stopSignal_(true, false) {}
 
 TxEngine::~TxEngine() {
-    stopSignal_.set();
+    stop();
     shutDown();
 }
 
@@ -48,8 +48,10 @@ bool TxEngine::send(const TxSettings& settings) {
 }
 
 void TxEngine::stop() {
-    stopSignal_.set();
+    // The flag first: a worker that finds the pause cut short must also find the flag clear,
+    // or it would send on without pausing until the flag clears.
     requestStop();
+    stopSignal_.set();
 }
 
 bool TxEngine::setPattern(const char* data, int size) {

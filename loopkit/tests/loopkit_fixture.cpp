@@ -151,25 +151,6 @@ bool RawCapture::waitFor(size_t count, std::chrono::milliseconds timeout) {
 
 // --- MediumTest ------------------------------------------------------------------------------
 
-DWORD setPacketFilter(int32_t handle, uint32_t filter) {
-    W32N_REQUEST request{};
-    request.RequestType = PKTDRV_REQUEST_SET;
-    request.Oid = PKTDRV_OID_CURRENT_PACKET_FILTER;
-    request.InformationBuffer = &filter;
-    request.InformationBufferLength = sizeof filter;
-    return W32N_MakeNdisRequest(handle, &request, nullptr, TRUE);
-}
-
-uint32_t packetFilter(int32_t handle) {
-    uint32_t filter = 0;
-    W32N_REQUEST request{};
-    request.RequestType = PKTDRV_REQUEST_QUERY;
-    request.Oid = PKTDRV_OID_CURRENT_PACKET_FILTER;
-    request.InformationBuffer = &filter;
-    request.InformationBufferLength = sizeof filter;
-    return W32N_MakeNdisRequest(handle, &request, nullptr, TRUE) == ERROR_SUCCESS ? filter : 0;
-}
-
 void MediumTest::SetUp() {
     static std::atomic<int> media{0};
     const std::string name = "mem:loopkit" + std::to_string(++media);

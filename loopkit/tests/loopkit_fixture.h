@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <support/packet_driver.h>
+
 #include <array>
 #include <chrono>
 #include <condition_variable>
@@ -135,7 +137,7 @@ protected:
     WLAdapterInfo rxInfo{};
 };
 
-DWORD setPacketFilter(int32_t handle, uint32_t filter);
-uint32_t packetFilter(int32_t handle);
+using testsupport::packetFilter;
+using testsupport::setPacketFilter;
 
 }  // namespace loopkit_test

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <support/packet_driver.h>
 #include <support/veth_pair.h>
 
 #include <chrono>
@@ -103,15 +104,9 @@ TEST_F(VethEngines, SwappedCustomAndDirectedFramesArrive) {
 
     const char pattern[] = "lab pattern";
     ASSERT_TRUE(KvTxSetPattern(tx_, pattern, sizeof pattern));
-    uint8_t own[32] = {};
-    W32N_REQUEST request{};
-    request.RequestType = PKTDRV_REQUEST_QUERY;
-    request.Oid = PKTDRV_OID_CURRENT_ADDRESS;
-    request.InformationBuffer = own;
-    request.InformationBufferLength = sizeof own;
-    ASSERT_EQ(W32N_MakeNdisRequest(receiver_.AdapterHandle, &request, nullptr, TRUE), 0u);
+    const auto own = testsupport::adapterAddress(receiver_.AdapterHandle);
     startCapture();
-    sendAll(5, reinterpret_cast<const char*>(own), true, false);
+    sendAll(5, reinterpret_cast<const char*>(own.data()), true, false);
     stopCapture();
     EXPECT_EQ(KvRxGetPacketsGood(rx_), kFrames);
     EXPECT_EQ(KvRxGetPacketsBad(rx_), 0u);

@@ -1,6 +1,7 @@
 // The handle of an open adapter is a packet-driver handle on the adapter's interface, so a
 // packet test runs on what VBKvOpenAdapter gave.
 #include <pktdrv/pktdrv.h>
+#include <support/packet_driver.h>
 
 #include <cstring>
 
@@ -11,33 +12,17 @@ namespace {
 
 using PacketHandle = NicapiTest;
 
-std::array<uint8_t, 6> addressOf(int32_t handle) {
-    std::array<uint8_t, 6> mac{};
-    uint8_t buffer[32] = {};
-    W32N_REQUEST request{};
-    request.RequestType = PKTDRV_REQUEST_QUERY;
-    request.Oid = PKTDRV_OID_CURRENT_ADDRESS;
-    request.InformationBuffer = buffer;
-    request.InformationBufferLength = sizeof buffer;
-    EXPECT_EQ(W32N_MakeNdisRequest(handle, &request, nullptr, TRUE), ERROR_SUCCESS);
-    std::memcpy(mac.data(), buffer, mac.size());
-    return mac;
-}
+using testsupport::adapterAddress;
 
 TEST_F(PacketHandle, AnOpenAdapterCarriesFramesOnTheSharedMediumWithItsOwnAddress) {
     WLAdapterInfo card = opened("0007");
     WLAdapterInfo usb = opened("0008");
-    EXPECT_EQ(addressOf(card.AdapterHandle), (std::array<uint8_t, 6>{2, 0x5A, 0x1C, 0, 0, 7}));
-    EXPECT_EQ(addressOf(usb.AdapterHandle), (std::array<uint8_t, 6>{2, 0x5A, 0x1C, 0, 0, 8}));
+    EXPECT_EQ(adapterAddress(card.AdapterHandle), (std::array<uint8_t, 6>{2, 0x5A, 0x1C, 0, 0, 7}));
+    EXPECT_EQ(adapterAddress(usb.AdapterHandle), (std::array<uint8_t, 6>{2, 0x5A, 0x1C, 0, 0, 8}));
 
     // A frame from the card to the USB adapter arrives there.
-    uint32_t filter = PKTDRV_FILTER_DIRECTED;
-    W32N_REQUEST request{};
-    request.RequestType = PKTDRV_REQUEST_SET;
-    request.Oid = PKTDRV_OID_CURRENT_PACKET_FILTER;
-    request.InformationBuffer = &filter;
-    request.InformationBufferLength = sizeof filter;
-    ASSERT_EQ(W32N_MakeNdisRequest(usb.AdapterHandle, &request, nullptr, TRUE), ERROR_SUCCESS);
+    ASSERT_EQ(testsupport::setPacketFilter(usb.AdapterHandle, PKTDRV_FILTER_DIRECTED),
+              ERROR_SUCCESS);
     static bool arrived = false;
     KvRAS_PACKET packet{};
     packet.Capacity = PKTDRV_MAX_FRAME;

@@ -144,13 +144,13 @@ bool parseAddress(const std::string& text, MacAddress& address) {
 
 }  // namespace
 
-std::shared_ptr<Adapter> openMemoryAdapter(const std::string& spec, uint32_t number, DWORD& error) {
-    const size_t slash = spec.find('/');
-    const std::string name = spec.substr(0, slash);
+std::shared_ptr<Adapter> openMemoryAdapter(const std::string& name, uint32_t number, DWORD& error) {
+    const size_t slash = name.find('/');
+    const std::string medium = name.substr(0, slash);
     MacAddress address{
         0x02, 0, 0, 0, static_cast<uint8_t>(number >> 8), static_cast<uint8_t>(number)};
-    if (name.empty() ||
-        (slash != std::string::npos && !parseAddress(spec.substr(slash + 1), address))) {
+    if (medium.empty() ||
+        (slash != std::string::npos && !parseAddress(name.substr(slash + 1), address))) {
         error = ERROR_INVALID_PARAMETER;
         return nullptr;
     }
@@ -159,7 +159,7 @@ std::shared_ptr<Adapter> openMemoryAdapter(const std::string& spec, uint32_t num
         error = ERROR_NOT_ENOUGH_MEMORY;
         return nullptr;
     }
-    return std::make_shared<MemoryAdapter>(address, mediumNamed(name), readyFd);
+    return std::make_shared<MemoryAdapter>(address, mediumNamed(medium), readyFd);
 }
 
 }  // namespace pktdrv

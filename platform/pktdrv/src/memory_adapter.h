@@ -10,8 +10,8 @@
 
 namespace pktdrv {
 
-// Opens a handle on the medium named by `spec` ("NAME" or "NAME/02:00:00:00:00:07");
-// `number` gives the default address. Null with `error` set when the spec is malformed.
-std::shared_ptr<Adapter> openMemoryAdapter(const std::string& spec, uint32_t number, DWORD& error);
+// Opens a handle on the medium `name` ("NAME" or "NAME/02:00:00:00:00:07", the address);
+// `number` gives the default address. Null with `error` set when the name is malformed.
+std::shared_ptr<Adapter> openMemoryAdapter(const std::string& name, uint32_t number, DWORD& error);
 
 }  // namespace pktdrv

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <support/packet_driver.h>
+
 #include <array>
 #include <cstring>
 #include <memory>
@@ -18,25 +20,11 @@ namespace pktdrv_test {
 using Mac = std::array<uint8_t, 6>;
 
 inline DWORD setFilter(int32_t handle, uint32_t filter) {
-    W32N_REQUEST request{};
-    request.RequestType = PKTDRV_REQUEST_SET;
-    request.Oid = PKTDRV_OID_CURRENT_PACKET_FILTER;
-    request.InformationBuffer = &filter;
-    request.InformationBufferLength = sizeof filter;
-    return W32N_MakeNdisRequest(handle, &request, nullptr, TRUE);
+    return testsupport::setPacketFilter(handle, filter);
 }
 
 inline Mac addressOf(int32_t handle) {
-    Mac mac{};
-    uint8_t buffer[32] = {};
-    W32N_REQUEST request{};
-    request.RequestType = PKTDRV_REQUEST_QUERY;
-    request.Oid = PKTDRV_OID_CURRENT_ADDRESS;
-    request.InformationBuffer = buffer;
-    request.InformationBufferLength = sizeof buffer;
-    EXPECT_EQ(W32N_MakeNdisRequest(handle, &request, nullptr, TRUE), ERROR_SUCCESS);
-    std::memcpy(mac.data(), buffer, mac.size());
-    return mac;
+    return testsupport::adapterAddress(handle);
 }
 
 // An Ethernet frame of `length` bytes to `destination`, numbered by `tag` at byte 14.
