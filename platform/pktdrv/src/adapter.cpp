@@ -55,6 +55,9 @@ DWORD Adapter::ensureReceive() {
 DWORD Adapter::setPacketFilter(uint32_t filter) {
     if (filter != 0) {
         if (DWORD error = ensureReceive(); error != ERROR_SUCCESS) return error;
+        // Receiving starts afresh: nothing that slipped in while the filter was 0 (a frame
+        // on its way in while the filter was changing) is delivered.
+        if (packetFilter() == 0) discardWaiting();
     }
     const DWORD error = applyPacketFilter(filter);
     if (error == ERROR_SUCCESS && filter == 0) discardWaiting();
