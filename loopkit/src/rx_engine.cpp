@@ -302,6 +302,18 @@ void RxEngine::countSequence(uint16_t sequence) {
 
 // --- Reports ---------------------------------------------------------------------------------
 
+namespace {
+
+// The 16 bytes both report records start with; UserData stays the caller's.
+template <typename Entry>
+void fillRecordHead(Entry& entry, const FrameRecord& record) {
+    entry.IsGood = record.good ? 1 : 0;
+    entry.LostCount = record.lost;
+    entry.FrameSize = record.size;
+}
+
+}  // namespace
+
 void RxEngine::report(std::span<const uint8_t> frame, bool good) {
     if (settings_.quiet == nullptr && settings_.dump == nullptr) return;
     if (settings_.condition == REPORT_ONLY_BAD && good) return;
@@ -312,9 +324,7 @@ void RxEngine::report(std::span<const uint8_t> frame, bool good) {
         reportFile_.write(RecordKind::Quiet, record, frame);
         if (settings_.quietArray != nullptr && quietFill_ < settings_.quietCapacity) {
             _Rx_Frame_Report_Quiet& entry = settings_.quietArray[quietFill_++];
-            entry.IsGood = good ? 1 : 0;
-            entry.LostCount = record.lost;
-            entry.FrameSize = record.size;
+            fillRecordHead(entry, record);
             startRoutine(settings_.quiet, &entry);
         }
     }
@@ -322,9 +332,7 @@ void RxEngine::report(std::span<const uint8_t> frame, bool good) {
         reportFile_.write(RecordKind::Dump, record, frame);
         if (settings_.dumpArray != nullptr && dumpFill_ < settings_.dumpCapacity) {
             _Rx_Frame_Report_Dump& entry = settings_.dumpArray[dumpFill_++];
-            entry.IsGood = good ? 1 : 0;
-            entry.LostCount = record.lost;
-            entry.FrameSize = record.size;
+            fillRecordHead(entry, record);
             std::memcpy(entry.FrameBytes, frame.data(), frame.size());
             startRoutine(settings_.dump, &entry);
         }
