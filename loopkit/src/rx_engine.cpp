@@ -1,6 +1,7 @@
 #include "rx_engine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <new>
 
@@ -11,6 +12,9 @@ namespace {
 
 constexpr DWORD kWakeWaitMs = 50;
 constexpr DWORD kCloseWaitMs = 100;
+// How long a start waits for the worker's reads and packet filter (the driver builds its receive
+// ring for the first read).
+constexpr auto kReadyTimeout = std::chrono::seconds(5);
 constexpr uint32_t kFilterDirectedAndBroadcast =
     PKTDRV_FILTER_DIRECTED | PKTDRV_FILTER_BROADCAST;  // 0x21
 constexpr uint32_t kSequenceModulus = 65535;  // a backward jump adds seq - expected + 65535
@@ -63,12 +67,33 @@ bool RxEngine::prepareCapture(const CaptureSettings& settings) {
 
 bool RxEngine::startCapture(const CaptureSettings& settings) {
     if (!prepareCapture(settings)) return false;
-    // The flag is set here rather than by the worker, so a stop right after the start holds.
+    // Start tick and flag are set here rather than by the worker, so the duration is right and a
+    // stop right after the start holds.
+    recordStart();
     setRunning(true);
-    if (startWorker([this] { run(); })) return true;
-    setRunning(false);
-    reportFile_.close();
+    {
+        std::lock_guard lock(readyLock_);
+        ready_ = Readiness::Pending;
+    }
+    if (!startWorker([this] { run(); })) {
+        setRunning(false);
+        reportFile_.close();
+        return false;
+    }
+    // Counting must hold from the moment this returns, so the reads and the filter come first.
+    std::unique_lock lock(readyLock_);
+    if (readyChanged_.wait_for(lock, kReadyTimeout,
+                               [this] { return ready_ != Readiness::Pending; }))
+        return ready_ == Readiness::Receiving;
+    lock.unlock();
+    requestStop();  // the worker ends the capture as soon as it gets that far
     return false;
+}
+
+void RxEngine::announce(Readiness readiness) {
+    std::lock_guard lock(readyLock_);
+    ready_ = readiness;
+    readyChanged_.notify_all();
 }
 
 void RxEngine::stopCapture() {
@@ -84,6 +109,7 @@ void RxEngine::concludeCapture() {
 }
 
 bool RxEngine::setPattern(PatternKind kind, const char* data, int size) {
+    if (!finishStoppedWorker()) return false;  // the worker reads the patterns
     std::optional<std::vector<uint8_t>>& pattern = patternOf(kind);
     pattern.reset();
     if (data == nullptr) return true;
@@ -124,14 +150,19 @@ void RxEngine::run() {
     if (handle() == -1 || !allocateSlots()) {
         reportFile_.close();
         setRunning(false);
+        announce(Readiness::Failed);
         workerDone();
         return;
     }
-    recordStart();
     reposting_.store(true, std::memory_order_relaxed);
     for (size_t i = 0; i < kReceiveSlots; ++i)
         post(slots_[i]);
-    if (!acceptFrames()) setRunning(false);
+    if (acceptFrames()) {
+        announce(Readiness::Receiving);
+    } else {
+        setRunning(false);
+        announce(Readiness::Failed);
+    }
     while (isRunning())
         WaitForSingleObjectEx(wakeEvent(), kWakeWaitMs, TRUE);
 

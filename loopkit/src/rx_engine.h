@@ -11,8 +11,10 @@
 #include <loopkit/loopkit.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <vector>
@@ -69,12 +71,16 @@ public:
     // Waits 100 ms more than the base before its worker is awaited.
     ~RxEngine() override;
 
-    // prepareCapture, then the worker. False while a worker is still active or when no thread
-    // could be started.
+    // prepareCapture, then the worker; returns once the worker's reads are posted and its
+    // packet filter is set, so every frame that reaches the adapter from then on counts. False
+    // while a worker is still active, when no thread could be started, when no slots could be
+    // allocated or no packet filter was accepted (the completion routine still runs then), or
+    // when the driver was not ready within 5 s (the capture then ends).
     bool startCapture(const CaptureSettings& settings);
     // Clears the running and started flags; the worker ends the capture at its next loop.
     void stopCapture();
-    // Null data removes the pattern (true); size <= 0 removes it too (false); else a copy.
+    // Null data removes the pattern (true); size <= 0 removes it too (false); else a copy. Waits
+    // for a worker that is ending; false, changing nothing, while a capture runs.
     bool setPattern(PatternKind kind, const char* data, int size);
 
     uint32_t good() const { return good_.load(std::memory_order_relaxed); }
@@ -102,7 +108,11 @@ public:
     void concludeCapture();
 
 private:
+    enum class Readiness { Pending, Receiving, Failed };
+
     void run();
+    // Tells the waiting start how the capture began.
+    void announce(Readiness readiness);
     bool allocateSlots();
     void post(ReceiveSlot& slot);
     // Packet filter 0x21, else 0x80, else 0x01: false when none was accepted.
@@ -139,6 +149,10 @@ private:
     std::atomic<uint32_t> bad_{0};
     std::atomic<uint32_t> lost_{0};
     std::atomic<uint64_t> bytes_{0};
+
+    std::mutex readyLock_;
+    std::condition_variable readyChanged_;
+    Readiness ready_ = Readiness::Pending;
 
     bool nineX_ = false;
     std::unique_ptr<ReceiveSlot[]> slots_;

@@ -44,6 +44,9 @@ public:
     SendSlot* take();
     // Clears the tag, closes the event and makes the slot free again.
     void give(SendSlot* slot);
+    // Makes every slot free again: for when no driver can hold one any more (the thread whose
+    // sends they carried has ended).
+    void reclaimAll();
 
 private:
     std::mutex lock_;

@@ -11,6 +11,7 @@ namespace loopkit {
 namespace {
 
 constexpr DWORD kWakeWaitMs = 1000;
+constexpr DWORD kSettleMs = 200;  // after a stop, for frames the driver still holds
 constexpr unsigned kRandomLengthSpan = kMaxPayload - kMinPayload + 1;  // 1455
 constexpr unsigned kRandomCodes = 4;
 
@@ -40,7 +41,9 @@ bool TxEngine::send(const TxSettings& settings) {
     fill_ = settings.fill;
     stopSignal_.reset();
     wake();  // the worker's first wait passes at once
-    // The flag is set here rather than by the worker, so a stop right after the start holds.
+    // Start tick and flag are set here rather than by the worker, so the duration is right and a
+    // stop right after the start holds.
+    recordStart();
     setRunning(true);
     if (startWorker([this] { run(); })) return true;
     setRunning(false);
@@ -55,6 +58,7 @@ void TxEngine::stop() {
 }
 
 bool TxEngine::setPattern(const char* data, int size) {
+    if (!finishStoppedWorker()) return false;  // the worker reads the pattern
     if (data == nullptr || size < 0 || static_cast<size_t>(size) + kHeaderSize > kMaxFrameSize)
         return false;
     try {
@@ -78,17 +82,25 @@ void TxEngine::run() {
     }
     nineX_ = driverUsesNineXCompletions();
     pool_.setShared(nineX_);
-    recordStart();
+    pool_.reclaimAll();  // an earlier run's slots that never completed
+    handedOver_ = 0;
+    inFlight_ = 0;
     for (;;) {
         WaitForSingleObjectEx(wakeEvent(), kWakeWaitMs, TRUE);
-        if (settings_.intervalMs > 0) pause(static_cast<DWORD>(settings_.intervalMs));
-        if (settings_.frameLimit != 0 && framesSent() >= settings_.frameLimit) setRunning(false);
+        if (settings_.frameLimit != 0 && handedOver_ >= settings_.frameLimit) {
+            // Every frame of the run is with the driver: the run ends once they have left.
+            if (inFlight_ > 0 && isRunning()) continue;
+            setRunning(false);
+        } else if (settings_.intervalMs > 0) {
+            pause(static_cast<DWORD>(settings_.intervalMs));
+        }
         if (!isRunning()) break;
         SendSlot* slot = buildFrame();
         if (slot == nullptr) continue;
         // A refused send ends the worker like a stop, so whoever waits for it is released.
         if (!sendFrame(*slot)) break;
     }
+    settleInFlight();
     recordEnd();
     drainCompletions();
     setRunning(false);
@@ -96,6 +108,14 @@ void TxEngine::run() {
     void* const argument = settings_.argument;
     workerDone();
     startRoutine(completion, argument);
+}
+
+void TxEngine::settleInFlight() {
+    // No longer: a stalled link must not hold up stop and close. Frames that do not leave are
+    // not counted; the driver drops them when this thread ends.
+    const DWORD start = GetTickCount();
+    for (DWORD waited = 0; inFlight_ > 0 && waited < kSettleMs; waited = GetTickCount() - start)
+        SleepEx(kSettleMs - waited, TRUE);
 }
 
 void TxEngine::pause(DWORD milliseconds) {
@@ -186,30 +206,38 @@ bool TxEngine::sendFrame(SendSlot& slot) {
                      reinterpret_cast<void (*)()>(&TxEngine::sendCompletedNineX))
                : &TxEngine::sendCompleted;
     if (W32N_PacketSendEx(handle(), slot.frame, slot.length, &slot.transferred, &slot.overlapped,
-                          routine) != 0)
+                          routine) != 0 ||
+        W32N_GetLastError() == ERROR_IO_PENDING) {
+        ++handedOver_;
+        ++inFlight_;
         return true;
+    }
     const DWORD error = W32N_GetLastError();
-    if (error == ERROR_IO_PENDING) return true;
     // Without a code the driver may still hold the slot; the pool frees it with the engine.
     if (error != 0) pool_.give(&slot);
     return false;
 }
 
-void TxEngine::completed(SendSlot& slot) {
-    addRelaxed(sent_, 1u);
-    addRelaxed(bytes_, static_cast<uint64_t>(slot.length));
+void TxEngine::completed(SendSlot& slot, DWORD error) {
+    --inFlight_;
+    if (error == ERROR_SUCCESS) {  // the frame left
+        addRelaxed(sent_, 1u);
+        addRelaxed(bytes_, static_cast<uint64_t>(slot.length));
+    }
     pool_.give(&slot);
 }
 
-void KV_STDCALL TxEngine::sendCompleted(DWORD, DWORD, OVERLAPPED* overlapped) {
+void KV_STDCALL TxEngine::sendCompleted(DWORD error, DWORD, OVERLAPPED* overlapped) {
     if (overlapped == nullptr) return;
     SendSlot* slot = SendSlot::fromOverlapped(overlapped);
     if (slot->tag != kSendTag) return;
-    slot->engine->completed(*slot);
+    slot->engine->completed(*slot, error);
 }
 
 void KV_STDCALL TxEngine::sendCompletedNineX(OVERLAPPED* overlapped) {
-    sendCompleted(0, 0, overlapped);
+    // The one-argument form finds the outcome in the block.
+    sendCompleted(overlapped != nullptr ? static_cast<DWORD>(overlapped->Internal) : 0, 0,
+                  overlapped);
 }
 
 }  // namespace loopkit

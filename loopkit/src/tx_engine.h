@@ -1,9 +1,10 @@
 // The transmit engine: builds test frames (test_frame.h) and sends them one at a time on its
 // worker thread until a frame limit is reached or it is stopped.
 //
-// The worker keeps one frame in flight: it waits alertably on its wake event, which ends early
-// when the previous send completes (the completion runs on the worker during that wait), then
-// builds and sends the next frame.
+// The worker waits alertably on its wake event, which ends early when a send completes (the
+// completion runs on the worker during that wait) or when the driver asks for the next frame
+// while it batches sends; then it builds and sends the next frame. A frame counts as sent once
+// its completion says it left.
 #pragma once
 
 #include <loopkit/loopkit.h>
@@ -47,8 +48,9 @@ public:
     bool send(const TxSettings& settings);
     // Clears the running flag; the worker ends at its next loop.
     void stop();
-    // The payload of pattern code 5: false when size < 0, data is null, size + 24 > 1514 or
-    // memory runs out (the earlier pattern then stays).
+    // The payload of pattern code 5: false when size < 0, data is null, size + 24 > 1514,
+    // memory runs out (the earlier pattern then stays) or the engine is sending. Waits for a
+    // worker that is ending.
     bool setPattern(const char* data, int size);
 
     uint32_t framesSent() const { return sent_.load(std::memory_order_relaxed); }
@@ -58,6 +60,8 @@ private:
     void run();
     // The pause before a frame; a stop ends it early.
     void pause(DWORD milliseconds);
+    // Gives the frames still with the driver a moment to leave after a stop.
+    void settleInFlight();
     // One frame in a slot of the pool, or null when none results (length out of range, code 5
     // without a pattern, no memory, no event on Windows 9x).
     SendSlot* buildFrame();
@@ -68,7 +72,7 @@ private:
     Fill fillFrom(std::span<uint8_t> payload);
     // False when the driver refused the frame for good.
     bool sendFrame(SendSlot& slot);
-    void completed(SendSlot& slot);
+    void completed(SendSlot& slot, DWORD error);
     static void KV_STDCALL sendCompleted(DWORD error, DWORD bytes, OVERLAPPED* overlapped);
     static void KV_STDCALL sendCompletedNineX(OVERLAPPED* overlapped);
 
@@ -84,6 +88,9 @@ private:
     uint8_t fill_ = 0;
     std::minstd_rand random_;
     bool nineX_ = false;
+    // Frames of this run handed to the driver, and those of them not completed yet (worker only).
+    unsigned long handedOver_ = 0;
+    uint32_t inFlight_ = 0;
     SendSlotPool pool_;
     EventHandle stopSignal_;  // manual-reset; set by stop and close, ends the pause early
     std::atomic<uint32_t> sent_{0};

@@ -4,6 +4,8 @@
 
 #include <win32/completion.h>
 
+#include <poll.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -104,49 +106,61 @@ bool Adapter::cancelRead(KvRAS_PACKET* packet) {
     return true;
 }
 
-bool Adapter::takeRead(PostedRead& read) {
-    std::lock_guard lock(readsLock_);
-    if (reads_.empty()) return false;
-    read = reads_.front();
-    reads_.pop_front();
-    forgetRead(read.thread);
-    return true;
-}
-
 unsigned Adapter::drain() {
     std::unique_lock walking(drainLock_, std::try_to_lock);
     if (!walking.owns_lock()) return 0;
     const HANDLE self = GetCurrentThreadApcTarget();
     unsigned ran = 0;
     ReceivedFrame frame;
-    PostedRead read{};
     for (unsigned delivered = 0; delivered < kDrainBudget && peek(frame); ++delivered) {
-        if (!takeRead(read)) break;
-        const DWORD length = fill(*read.packet, read.transferred, read.overlapped, frame);
+        PostedRead read{};
+        DWORD length = 0;
+        {
+            // Taken, filled and (for another thread) queued under the lock: a cancel finds the
+            // read either still posted or with its completion already on its thread's queue.
+            std::lock_guard lock(readsLock_);
+            if (reads_.empty()) break;
+            read = reads_.front();
+            reads_.pop_front();
+            forgetRead(read.thread);
+            length = fill(*read.packet, read.transferred, read.overlapped, frame);
+            if (read.thread != self)
+                KvQueueIoCompletion(read.thread, read.routine, 0, length, read.overlapped);
+        }
         consume();
         if (read.thread == self) {
             read.routine(0, length, read.overlapped);
             ++ran;
-        } else {
-            KvQueueIoCompletion(read.thread, read.routine, 0, length, read.overlapped);
         }
     }
     return ran;
 }
 
 void Adapter::abortReads() {
-    std::deque<PostedRead> reads;
-    {
-        std::lock_guard lock(readsLock_);
-        reads.swap(reads_);
-        for (const auto& [thread, count] : readsPerThread_)
-            KvRemoveAlertSource(thread, key_);
-        readsPerThread_.clear();
-    }
-    for (const PostedRead& read : reads) {
+    std::lock_guard lock(readsLock_);
+    for (const auto& [thread, count] : readsPerThread_)
+        KvRemoveAlertSource(thread, key_);
+    readsPerThread_.clear();
+    for (const PostedRead& read : reads_) {
         read.packet->Status = ERROR_OPERATION_ABORTED;
         read.packet->Length = 0;
         KvQueueIoCompletion(read.thread, read.routine, ERROR_OPERATION_ABORTED, 0, read.overlapped);
+    }
+    reads_.clear();
+}
+
+DWORD Adapter::sendNow(std::span<const uint8_t> frame) {
+    constexpr int kAttempts = 100;
+    const OutgoingFrame one{frame.data(), static_cast<uint32_t>(frame.size())};
+    for (int attempt = 0;; ++attempt) {
+        const SendResult result = sendFrames({&one, 1});
+        if (result.sent == 1) return ERROR_SUCCESS;
+        if (result.busy == SendResult::Busy::No) return result.error;
+        if (attempt == kAttempts) return PKTDRV_ERROR_NOT_READY;
+        // Wait for room as a driver would, a millisecond at a time.
+        const bool writable = result.busy == SendResult::Busy::UntilWritable && sendFd() >= 0;
+        pollfd room{writable ? sendFd() : -1, POLLOUT, 0};
+        poll(&room, 1, 1);
     }
 }
 

@@ -19,6 +19,25 @@ using MacAddress = std::array<uint8_t, 6>;
 
 inline constexpr MacAddress kBroadcast{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
+// A frame handed to the link.
+struct OutgoingFrame {
+    const uint8_t* data;
+    uint32_t length;
+};
+
+// What became of frames handed to the link: the first `sent` left. The next did not, because
+// the link was busy (it may take it later) or refused it for good (`error`).
+struct SendResult {
+    enum class Busy {
+        No,
+        UntilWritable,  // the send queue is full: try again once sendFd() turns writable
+        ForAMoment,     // the device is congested: try again a moment later
+    };
+    size_t sent = 0;
+    Busy busy = Busy::No;
+    DWORD error = ERROR_SUCCESS;
+};
+
 // A frame waiting in the link's receive queue; valid until consumed.
 struct ReceivedFrame {
     const uint8_t* data = nullptr;
@@ -43,12 +62,24 @@ public:
     // a filter of 0 stops it and drops the frames that wait for a read.
     DWORD setPacketFilter(uint32_t filter);
     virtual DWORD disableLoopback() = 0;
-    virtual DWORD send(std::span<const uint8_t> frame) = 0;
+
+    // Hands frames to the link without waiting; the link takes them in order.
+    virtual SendResult sendFrames(std::span<const OutgoingFrame> frames) = 0;
+    // The fd that turns writable when a busy link has room again, or -1.
+    virtual int sendFd() const { return -1; }
+    // Sends one frame now, waiting a little (about 100 ms at most) while the link is busy.
+    DWORD sendNow(std::span<const uint8_t> frame);
+
+    // Closed handles send and receive no more; frames still held for them are withdrawn.
+    void markClosed() { closed_.store(true, std::memory_order_release); }
+    bool closed() const { return closed_.load(std::memory_order_acquire); }
 
     // `key` names this adapter to the threads' alert sources (its handle number).
     void setKey(ULONG_PTR key) { key_ = key; }
     DWORD postRead(KvRAS_PACKET* packet, unsigned long* transferred, OVERLAPPED* overlapped,
                    LPOVERLAPPED_COMPLETION_ROUTINE routine);
+    // False when the read is not posted: it has been filled or aborted, and its routine is
+    // queued to its thread already (or ran).
     bool cancelRead(KvRAS_PACKET* packet);
     // Fills posted reads with waiting frames; routines of reads the calling thread posted run
     // here, others are queued to their threads. Answers how many ran here.
@@ -80,10 +111,10 @@ private:
     };
 
     DWORD ensureReceive();
-    bool takeRead(PostedRead& read);
     void forgetRead(HANDLE thread);  // expects readsLock_ held
 
     const MacAddress address_;
+    std::atomic<bool> closed_{false};
     std::atomic<uint32_t> filter_{0};
     std::atomic<bool> noLoopback_{false};
     ULONG_PTR key_ = 0;

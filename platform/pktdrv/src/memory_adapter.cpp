@@ -66,13 +66,15 @@ public:
         return ERROR_SUCCESS;
     }
 
-    DWORD send(std::span<const uint8_t> frame) override {
+    SendResult sendFrames(std::span<const OutgoingFrame> frames) override {
         timespec now{};
         clock_gettime(CLOCK_REALTIME, &now);
         std::lock_guard lock(medium_->lock);
-        for (MemoryAdapter* member : medium_->members)
-            member->arrive(frame, member == this, now);
-        return ERROR_SUCCESS;
+        for (const OutgoingFrame& frame : frames) {
+            for (MemoryAdapter* member : medium_->members)
+                member->arrive({frame.data, frame.length}, member == this, now);
+        }
+        return SendResult{.sent = frames.size()};
     }
 
 protected:

@@ -9,6 +9,7 @@
 
 #include "handle_table.h"
 #include "memory_adapter.h"
+#include "send_batch.h"
 #include "socket_adapter.h"
 
 using namespace pktdrv;
@@ -28,6 +29,8 @@ DWORD failRequest(DWORD code) {
     lastError = code;
     return code;
 }
+
+void resumeSender(ULONG_PTR) {}
 
 DWORD query(Adapter& adapter, W32N_REQUEST& request) {
     uint32_t filter = 0;
@@ -90,6 +93,9 @@ int32_t W32N_OpenAdapter(const char* interfaceName) {
 BOOL W32N_CloseAdapter(int32_t handle) {
     std::shared_ptr<Adapter> adapter = removeAdapter(handle);
     if (!adapter) return fail(ERROR_INVALID_HANDLE);
+    // What this thread still holds goes out first; other threads' held frames are withdrawn.
+    if (SendBatch* batch = threadBatch(); batch != nullptr && !batch->empty()) batch->flush();
+    adapter->markClosed();
     adapter->abortReads();
     return TRUE;
 }
@@ -139,15 +145,25 @@ BOOL W32N_PacketSendEx(int32_t handle, const uint8_t* frame, unsigned long lengt
     if (!adapter) return fail(ERROR_INVALID_HANDLE);
     if (frame == nullptr || length < 14 || length > PKTDRV_MAX_FRAME)
         return fail(ERROR_INVALID_PARAMETER);
-    if (DWORD error = adapter->send({frame, length}); error != ERROR_SUCCESS) return fail(error);
-    if (transferred != nullptr) *transferred = length;
-    if (overlapped != nullptr) {
-        overlapped->Internal = 0;
-        overlapped->InternalHigh = length;
+    SendBatch* batch = threadBatch();
+    if (batch == nullptr) return fail(ERROR_INVALID_HANDLE);  // the thread is ending
+    const std::span<const uint8_t> bytes(frame, length);
+    if (routine == nullptr) {
+        if (!batch->empty()) batch->flush();  // frames sent earlier leave first
+        if (DWORD error = adapter->sendNow(bytes); error != ERROR_SUCCESS) return fail(error);
+        if (transferred != nullptr) *transferred = length;
+        if (overlapped != nullptr) {
+            overlapped->Internal = 0;
+            overlapped->InternalHigh = length;
+        }
+        return TRUE;
     }
-    if (routine != nullptr && !KvQueueIoCompletion(GetCurrentThreadApcTarget(), routine, 0,
-                                                   static_cast<DWORD>(length), overlapped))
-        return fail(GetLastError());
+    if (DWORD error = batch->hold(adapter, bytes, transferred, overlapped, routine);
+        error != ERROR_SUCCESS)
+        return fail(error);
+    // The sender's next alertable wait returns at once, so it can hand over its next frame
+    // while the batch fills.
+    if (batch->wantsMore()) QueueUserAPC(resumeSender, GetCurrentThreadApcTarget(), 0);
     return TRUE;
 }
 

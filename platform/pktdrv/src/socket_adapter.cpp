@@ -11,6 +11,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -23,6 +25,7 @@ constexpr unsigned kBlockSize = 256 * 1024;
 constexpr unsigned kBlockCount = 128;
 constexpr unsigned kFrameSize = 2048;  // the ring's unit of accounting; frames pack tighter
 constexpr unsigned kRetireMs = 2;      // a partly filled block reaches the reader after this
+constexpr size_t kSendBurst = 64;      // frames per sendmmsg()
 
 DWORD errorFromErrno(int code) {
     switch (code) {
@@ -121,19 +124,40 @@ public:
         return ERROR_SUCCESS;
     }
 
-    DWORD send(std::span<const uint8_t> frame) override {
-        for (int attempt = 0;; ++attempt) {
-            if (::send(fd_, frame.data(), frame.size(), 0) >= 0) return ERROR_SUCCESS;
-            if (errno == EINTR) continue;
-            // The device's queue is full: wait for room as a driver would, a while at most.
-            if ((errno == ENOBUFS || errno == EAGAIN) && attempt < 100) {
-                pollfd room{fd_, POLLOUT, 0};
-                poll(&room, 1, 1);
-                continue;
+    // One sendmmsg() for up to kSendBurst frames; never blocks, so a stalled link cannot hold
+    // up the sending thread.
+    SendResult sendFrames(std::span<const OutgoingFrame> frames) override {
+        SendResult result;
+        std::array<mmsghdr, kSendBurst> headers;
+        std::array<iovec, kSendBurst> vectors;
+        while (result.sent < frames.size()) {
+            const size_t count = std::min(frames.size() - result.sent, kSendBurst);
+            for (size_t i = 0; i < count; ++i) {
+                const OutgoingFrame& frame = frames[result.sent + i];
+                vectors[i] = iovec{const_cast<uint8_t*>(frame.data), frame.length};
+                headers[i] = mmsghdr{};
+                headers[i].msg_hdr.msg_iov = &vectors[i];
+                headers[i].msg_hdr.msg_iovlen = 1;
             }
-            return errorFromErrno(errno);
+            const int sent =
+                sendmmsg(fd_, headers.data(), static_cast<unsigned>(count), MSG_DONTWAIT);
+            if (sent > 0) {
+                result.sent += static_cast<size_t>(sent);
+            } else if (errno != EINTR) {
+                if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                    result.busy = SendResult::Busy::UntilWritable;
+                } else if (errno == ENOBUFS) {
+                    result.busy = SendResult::Busy::ForAMoment;  // the device queue is full
+                } else {
+                    result.error = errorFromErrno(errno);
+                }
+                break;
+            }
         }
+        return result;
     }
+
+    int sendFd() const override { return fd_; }
 
 protected:
     DWORD prepareReceive() override {

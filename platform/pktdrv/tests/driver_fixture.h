@@ -9,8 +9,12 @@
 #include <support/packet_driver.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -68,6 +72,77 @@ struct Read {
         return W32N_PacketReadEx(handle, &packet, &transferred, &overlapped, complete);
     }
     uint8_t tag() const { return packet.Data[14]; }
+};
+
+// A send record whose completions note error, bytes and order.
+struct Send {
+    OVERLAPPED overlapped{};  // first, so the completion finds its record
+    unsigned long transferred = 0;
+    int completions = 0;
+    DWORD error = 0;
+    DWORD bytes = 0;
+    int order = -1;
+
+    static int& finished() {
+        static int count = 0;
+        return count;
+    }
+    static void KV_STDCALL complete(DWORD error, DWORD bytes, OVERLAPPED* overlapped) {
+        auto* self = reinterpret_cast<Send*>(overlapped);
+        ++self->completions;
+        self->error = error;
+        self->bytes = bytes;
+        self->order = finished()++;
+    }
+    BOOL post(int32_t handle, const std::vector<uint8_t>& frame) {
+        return W32N_PacketSendEx(handle, frame.data(), frame.size(), &transferred, &overlapped,
+                                 complete);
+    }
+};
+
+// Tags of the frames a handle receives, collected by a thread of its own, so that the test
+// thread's waits play no part.
+class Listener {
+public:
+    explicit Listener(int32_t handle) : thread_([this, handle] { listen(handle); }) {}
+    ~Listener() {
+        stop_ = true;
+        thread_.join();
+    }
+    bool waitFor(size_t count) {
+        std::unique_lock lock(lock_);
+        return changed_.wait_for(lock, std::chrono::seconds(5),
+                                 [&] { return tags_.size() >= count; });
+    }
+    std::vector<uint8_t> tags() {
+        std::lock_guard lock(lock_);
+        return tags_;
+    }
+
+private:
+    void listen(int32_t handle) {
+        Read read;
+        read.post(handle);
+        while (!stop_) {
+            SleepEx(5, TRUE);
+            if (!read.done) continue;
+            if (read.error == 0) {
+                std::lock_guard lock(lock_);
+                tags_.push_back(read.tag());
+            }
+            changed_.notify_all();
+            read.post(handle);
+        }
+        W32N_CancelPacketRead(handle, &read.packet);
+        while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
+        }
+    }
+
+    std::atomic<bool> stop_{false};
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::vector<uint8_t> tags_;
+    std::thread thread_;
 };
 
 // Alertable waits until `done()` or about five seconds.

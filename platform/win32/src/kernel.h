@@ -39,14 +39,20 @@ struct AlertSource {
     ULONG_PTR key;
 };
 
-// A thread as seen by waits and queues; every field but wakeFd, `queued` and `ownApcs` is
-// guarded by `lock`. The fields an alertable wait reads first come first.
+struct IdleRoutine {
+    KvIdleRoutine routine;
+    ULONG_PTR key;
+};
+
+// A thread as seen by waits and queues; every field but wakeFd, `queued` and the thread's own
+// fields is guarded by `lock`. The fields an alertable wait reads first come first.
 struct ThreadState {
     // Routines the thread queued to itself while `apcs` was empty: only the thread touches
     // these, without the lock. They run before `apcs`, which keeps the order of queuing.
     std::vector<Apc> ownApcs;
     size_t ownNext = 0;             // the next of ownApcs to run
     std::atomic<size_t> queued{0};  // apcs.size(), readable without the lock
+    std::vector<IdleRoutine> idle;  // only the thread touches these
 
     std::mutex lock;
     std::deque<Apc> apcs;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <new>
+#include <optional>
 
 #include "kernel.h"
 
@@ -30,6 +32,7 @@ public:
             state_->ownApcs.clear();
             state_->ownNext = 0;
             state_->sources.clear();
+            state_->idle.clear();
         }
         if (handle_ != nullptr) removeThread(handle_);
     }
@@ -105,6 +108,29 @@ bool drainSources(ThreadState& self) {
     return ran > 0;
 }
 
+bool hasApcs(const ThreadState& self) {
+    return self.ownNext < self.ownApcs.size() || self.queued.load(std::memory_order_acquire) > 0;
+}
+
+// What the idle routines' leftover work waits for: fds to turn writable, a time to retry.
+struct IdleLeft {
+    std::vector<int> fds;
+    DWORD retryMs = INFINITE;
+};
+
+// Lets the idle routines do the work they held back.
+void runIdle(ThreadState& self, IdleLeft& left) {
+    left.fds.clear();
+    left.retryMs = INFINITE;
+    for (size_t i = 0; i < self.idle.size(); ++i) {
+        const IdleRoutine idle = self.idle[i];  // a routine may add routines
+        KvIdleWait wait;
+        idle.routine(idle.key, &wait);
+        if (wait.fd >= 0) left.fds.push_back(wait.fd);
+        left.retryMs = std::min(left.retryMs, wait.retryMs);
+    }
+}
+
 // The end of a wait, read from the clock only once the wait has to sleep or check the time,
 // so that a wait that returns at once costs no clock read.
 class Deadline {
@@ -117,6 +143,16 @@ public:
         known_ = true;
         return at_;
     }
+    // When a sleep ends at the latest: the deadline, or sooner when idle work retries.
+    std::optional<Clock::time_point> sleepEnd(DWORD retryMs) {
+        std::optional<Clock::time_point> end;
+        if (!infinite()) end = at();
+        if (retryMs != INFINITE) {
+            const auto retry = Clock::now() + std::chrono::milliseconds(retryMs);
+            if (!end || retry < *end) end = retry;
+        }
+        return end;
+    }
 
 private:
     DWORD milliseconds_;
@@ -124,17 +160,16 @@ private:
     Clock::time_point at_{};
 };
 
-// Sleeps in poll() until woken, a source's fd turns readable, or the deadline.
-void sleepUntil(ThreadState& self, std::vector<pollfd>& fds, Deadline& deadline) {
+// Sleeps in poll() until woken, a watched fd turns ready, or `end`.
+void sleepUntil(ThreadState& self, std::vector<pollfd>& fds, std::optional<Clock::time_point> end) {
     timespec timeout{};
-    if (!deadline.infinite()) {
-        const auto left = std::max(deadline.at() - Clock::now(), Clock::duration::zero());
+    if (end) {
+        const auto left = std::max(*end - Clock::now(), Clock::duration::zero());
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
         timeout.tv_sec = static_cast<time_t>(ns / 1000000000);
         timeout.tv_nsec = static_cast<long>(ns % 1000000000);
     }
-    const int ready =
-        ppoll(fds.data(), fds.size(), deadline.infinite() ? nullptr : &timeout, nullptr);
+    const int ready = ppoll(fds.data(), fds.size(), end ? &timeout : nullptr, nullptr);
     {
         std::lock_guard lock(self.lock);
         self.sleeping = false;
@@ -146,8 +181,10 @@ void sleepUntil(ThreadState& self, std::vector<pollfd>& fds, Deadline& deadline)
 }
 
 // Gets ready to sleep: false when something already happened that the wait must look at.
-// Fills `fds` with the wake-up eventfd and, for an alertable wait, the sources' fds.
-bool prepareSleep(ThreadState& self, bool alertable, std::vector<pollfd>& fds) {
+// Fills `fds` with the wake-up eventfd, for an alertable wait the sources' fds, and the fds the
+// idle work waits to write to.
+bool prepareSleep(ThreadState& self, bool alertable, const IdleLeft& idle,
+                  std::vector<pollfd>& fds) {
     std::lock_guard lock(self.lock);
     if (self.woken || (alertable && (!self.apcs.empty() || self.ownNext < self.ownApcs.size())))
         return false;
@@ -156,16 +193,19 @@ bool prepareSleep(ThreadState& self, bool alertable, std::vector<pollfd>& fds) {
         for (const AlertSource& source : self.sources)
             fds.push_back(pollfd{source.fd, POLLIN, 0});
     }
+    for (int fd : idle.fds)
+        fds.push_back(pollfd{fd, POLLOUT, 0});
     self.sleeping = true;
     return true;
 }
 
 // Waits for `event` (or only for time and routines when null); WAIT_TIMEOUT when time is up.
-// Order of precedence: the event, then queued routines, then alert sources.
+// Order of precedence: the event, then queued routines, then alert sources, then idle work.
 DWORD waitOn(Event* event, DWORD milliseconds, bool alertable) {
     ThreadState& self = currentThread();
     Deadline deadline(milliseconds);
     std::vector<pollfd> fds;
+    IdleLeft idle;
     for (;;) {
         if (event != nullptr && tryAcquire(*event)) return WAIT_OBJECT_0;
         if (alertable && runApcs(self)) return WAIT_IO_COMPLETION;
@@ -173,6 +213,8 @@ DWORD waitOn(Event* event, DWORD milliseconds, bool alertable) {
             runApcs(self);  // what the sources queued meanwhile
             return WAIT_IO_COMPLETION;
         }
+        runIdle(self, idle);
+        if (alertable && hasApcs(self)) continue;  // the idle work's completions
         if (deadline.passed()) return WAIT_TIMEOUT;
 
         if (self.wakeFd < 0) {
@@ -191,7 +233,8 @@ DWORD waitOn(Event* event, DWORD milliseconds, bool alertable) {
             if (event->signalled) continue;
             event->waiters.push_back(&self);
         }
-        if (prepareSleep(self, alertable, fds)) sleepUntil(self, fds, deadline);
+        if (prepareSleep(self, alertable, idle, fds))
+            sleepUntil(self, fds, deadline.sleepEnd(idle.retryMs));
         if (event != nullptr) {
             std::lock_guard lock(event->lock);
             std::erase(event->waiters, &self);
@@ -328,4 +371,25 @@ void KvRemoveAlertSource(HANDLE thread, ULONG_PTR key) {
     std::lock_guard lock(target->lock);
     std::erase_if(target->sources, [key](const AlertSource& s) { return s.key == key; });
     target->wake();
+}
+
+BOOL KvAddIdleRoutine(KvIdleRoutine routine, ULONG_PTR key) {
+    if (routine == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::vector<IdleRoutine>& idle = currentThread().idle;
+    auto it = std::find_if(idle.begin(), idle.end(),
+                           [key](const IdleRoutine& r) { return r.key == key; });
+    try {
+        if (it != idle.end()) {
+            it->routine = routine;
+        } else {
+            idle.push_back(IdleRoutine{routine, key});
+        }
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    return TRUE;
 }

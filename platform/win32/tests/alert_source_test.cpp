@@ -120,4 +120,60 @@ TEST(AlertSource, ASourceIsAddedOncePerKeyAndNotToAnEndedThread) {
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
+// An idle routine that queues `completionsDue` completions once `callsDue` calls came; until
+// then its work waits for `wait`.
+struct IdleWork {
+    HANDLE thread = nullptr;
+    int calls = 0;
+    int callsDue = 1;
+    int completionsDue = 0;
+    KvIdleWait wait;
+};
+IdleWork* idleWork = nullptr;
+
+void idle(ULONG_PTR key, KvIdleWait* wait) {
+    EXPECT_EQ(key, 7u);
+    if (++idleWork->calls < idleWork->callsDue) {
+        *wait = idleWork->wait;
+        return;
+    }
+    for (; idleWork->completionsDue > 0; --idleWork->completionsDue)
+        KvQueueIoCompletion(idleWork->thread, completed, 0, 1, nullptr);
+}
+
+TEST(IdleRoutine, RunsBeforeEveryWaitSleepsAndWakesItForItsWork) {
+    // On a thread of its own: a routine stays for the life of its thread.
+    std::thread([] {
+        IdleWork work;
+        idleWork = &work;
+        work.thread = GetCurrentThreadApcTarget();
+        ASSERT_TRUE(KvAddIdleRoutine(idle, 7));
+        ASSERT_TRUE(KvAddIdleRoutine(idle, 7));
+        order.clear();
+
+        // Its completions end an alertable wait at once; nothing due, the wait times out.
+        work.completionsDue = 2;
+        EXPECT_EQ(SleepEx(10000, TRUE), WAIT_IO_COMPLETION);
+        EXPECT_EQ(order, (std::vector<int>{1, 1}));
+        EXPECT_EQ(SleepEx(0, TRUE), 0u);
+        EXPECT_EQ(work.calls, 2);  // added once
+
+        // A wait that is not alertable runs it too, and leaves its completions queued.
+        work.completionsDue = 1;
+        Sleep(0);
+        EXPECT_EQ(order.size(), 2u);
+        EXPECT_EQ(SleepEx(0, TRUE), WAIT_IO_COMPLETION);
+        EXPECT_EQ(order.size(), 3u);
+
+        // Work that must wait: the sleep ends at the retry time, or when the fd is writable.
+        for (const KvIdleWait wait : {KvIdleWait{-1, 2}, KvIdleWait{STDOUT_FILENO, INFINITE}}) {
+            work = IdleWork{work.thread, 0, 3, 1, wait};
+            const auto start = std::chrono::steady_clock::now();
+            EXPECT_EQ(SleepEx(10000, TRUE), WAIT_IO_COMPLETION);
+            EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+            EXPECT_EQ(work.calls, 3);
+        }
+    }).join();
+}
+
 }  // namespace

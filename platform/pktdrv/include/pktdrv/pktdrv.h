@@ -85,7 +85,7 @@ static_assert(offsetof(KvRAS_PACKET, Status) == 24 && offsetof(KvRAS_PACKET, Len
 // A handle greater than 0, or -1 with W32N_GetLastError() set.
 KV_EXTERN_C PKTDRV_API int32_t KV_STDCALL W32N_OpenAdapter(const char* interfaceName);
 // Withdraws every posted read (their routines run with ERROR_OPERATION_ABORTED) and releases the
-// handle. FALSE for an unknown handle.
+// handle; frames the calling thread still holds for it leave first. FALSE for an unknown handle.
 KV_EXTERN_C PKTDRV_API BOOL KV_STDCALL W32N_CloseAdapter(int32_t handle);
 
 // The answers of a Windows NT family system.
@@ -104,9 +104,18 @@ KV_EXTERN_C PKTDRV_API BOOL KV_STDCALL W32N_DisableLoopback(int32_t handle, uint
                                                             uint32_t matchLength,
                                                             const uint8_t* address);
 
-// Sends one frame (14 to 1514 bytes, as given). Non-zero when the frame went out; the routine,
-// if any, then runs once on the calling thread at its next alertable wait, with the frame's
-// length. FALSE with W32N_GetLastError() when the frame was refused.
+// Sends one frame (14 to 1514 bytes, as given). FALSE with W32N_GetLastError() when the frame was
+// refused.
+//   - Without a routine the frame goes out at once (waiting up to about 100 ms while the link
+//     is busy): non-zero means it left.
+//   - With a routine the driver keeps a copy and the frames of the calling thread leave in
+//     batches: when it holds 32, when the thread would sleep in any wait, and when it closes the
+//     handle. The routine then runs on the calling thread during an alertable wait: error 0 and
+//     the length once the frame left; ERROR_OPERATION_ABORTED when the handle was closed by
+//     another thread first; or the link's error, which the thread's next send on the handle also
+//     answers. While the batch fills, the thread's next alertable wait returns at once
+//     (WAIT_IO_COMPLETION) so that it can hand over its next frame. A busy link keeps the frames
+//     until it takes them; nothing blocks.
 KV_EXTERN_C PKTDRV_API BOOL KV_STDCALL W32N_PacketSendEx(int32_t handle, const uint8_t* frame,
                                                          unsigned long length,
                                                          unsigned long* transferred,
@@ -120,5 +129,6 @@ KV_EXTERN_C PKTDRV_API BOOL KV_STDCALL W32N_PacketReadEx(int32_t handle, KvRAS_P
                                                          OVERLAPPED* overlapped,
                                                          LPOVERLAPPED_COMPLETION_ROUTINE routine);
 // Withdraws a posted read: it is not filled any more, and its routine does not run. FALSE when
-// the record is not posted on the handle.
+// the record is not posted on the handle: a read that was filled or aborted meanwhile has its
+// routine queued to its thread already, so that thread's next alertable wait runs it.
 KV_EXTERN_C PKTDRV_API BOOL KV_STDCALL W32N_CancelPacketRead(int32_t handle, KvRAS_PACKET* packet);

@@ -23,3 +23,19 @@ KVWIN32_API BOOL KvAddAlertSource(HANDLE thread, int fd, KvAlertDrain drain, ULO
 // Removes the source with `key` from that thread, if there, and wakes it so that its current
 // wait stops watching the fd. A drain already running may finish.
 KVWIN32_API void KvRemoveAlertSource(HANDLE thread, ULONG_PTR key);
+
+// Work a thread holds back to do in bulk, such as the sends a driver batches. Every wait of the
+// thread, alertable or not, calls its idle routines when it finds nothing to end for, before it
+// sleeps or times out. A routine does the work that is due and queues the completions (an
+// alertable wait runs them at once and answers WAIT_IO_COMPLETION). When work is left that has to
+// wait for the system, the routine says what for in `wait`; the sleep then also ends when that
+// fd turns writable, or after retryMs, and the routine runs again.
+struct KvIdleWait {
+    int fd = -1;               // watched for POLLOUT; -1: none
+    DWORD retryMs = INFINITE;  // run again after this at the latest
+};
+using KvIdleRoutine = void (*)(ULONG_PTR key, KvIdleWait* wait);
+
+// Adds an idle routine to the calling thread for as long as the thread runs; a key is added
+// once (adding it again only replaces the routine). FALSE when memory runs out.
+KVWIN32_API BOOL KvAddIdleRoutine(KvIdleRoutine routine, ULONG_PTR key);

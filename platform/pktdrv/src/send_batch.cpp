@@ -1,0 +1,153 @@
+#include "send_batch.h"
+
+#include <win32/completion.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace pktdrv {
+namespace {
+
+thread_local bool batchGone = false;
+
+void flushHeld(ULONG_PTR, KvIdleWait* wait) {
+    if (SendBatch* batch = threadBatch()) batch->flush(wait);
+}
+
+}  // namespace
+
+SendBatch::SendBatch() = default;
+
+SendBatch::~SendBatch() {
+    // The thread is ending: held frames can neither leave nor complete.
+    batchGone = true;
+}
+
+SendBatch* threadBatch() {
+    if (batchGone) return nullptr;
+    thread_local SendBatch batch;
+    return &batch;
+}
+
+DWORD SendBatch::hold(const std::shared_ptr<Adapter>& adapter, std::span<const uint8_t> frame,
+                      unsigned long* transferred, OVERLAPPED* overlapped,
+                      LPOVERLAPPED_COMPLETION_ROUTINE routine) {
+    if (DWORD error = takeFailure(adapter.get()); error != ERROR_SUCCESS) return error;
+    if (!entries_) {
+        entries_ = std::make_unique<Entry[]>(kHoldLimit);
+        thread_ = GetCurrentThreadApcTarget();
+        KvAddIdleRoutine(flushHeld, 0);
+    }
+    if (count_ == kHoldLimit) {
+        flush();
+        if (count_ == kHoldLimit) return PKTDRV_ERROR_NOT_READY;
+    }
+    Entry& entry = at(count_);
+    entry.adapter = adapter.get();
+    entry.length = static_cast<uint32_t>(frame.size());
+    entry.transferred = transferred;
+    entry.overlapped = overlapped;
+    entry.routine = routine;
+    std::memcpy(entry.data, frame.data(), frame.size());
+    ++count_;
+    keepAlive(adapter);
+    if (count_ >= kFlushCount) flush();
+    return ERROR_SUCCESS;
+}
+
+void SendBatch::flush(KvIdleWait* wait) {
+    std::array<OutgoingFrame, kHoldLimit> frames;
+    while (count_ > 0) {
+        Adapter* adapter = at(0).adapter;
+        if (adapter->closed()) {
+            failAll(adapter, ERROR_OPERATION_ABORTED);
+            continue;
+        }
+        size_t run = 0;
+        for (; run < count_ && at(run).adapter == adapter; ++run)
+            frames[run] = OutgoingFrame{at(run).data, at(run).length};
+        const SendResult result = adapter->sendFrames({frames.data(), run});
+        for (size_t i = 0; i < result.sent; ++i)
+            complete(ERROR_SUCCESS);
+        if (result.sent == run) continue;
+        if (result.busy == SendResult::Busy::No) {
+            for (const auto& kept : adapters_) {
+                if (kept.get() == adapter) failures_.push_back({kept, result.error});
+            }
+            failAll(adapter, result.error);
+            continue;
+        }
+        if (wait != nullptr) {
+            const bool writable = result.busy == SendResult::Busy::UntilWritable;
+            if (writable && adapter->sendFd() >= 0) {
+                wait->fd = adapter->sendFd();
+            } else {
+                wait->retryMs = 1;
+            }
+        }
+        return;
+    }
+    head_ = 0;
+    lastAdapter_ = nullptr;
+    adapters_.clear();
+}
+
+void SendBatch::keepAlive(const std::shared_ptr<Adapter>& adapter) {
+    if (adapter.get() == lastAdapter_) return;
+    lastAdapter_ = adapter.get();
+    if (std::none_of(adapters_.begin(), adapters_.end(),
+                     [&](const auto& kept) { return kept == adapter; }))
+        adapters_.push_back(adapter);
+}
+
+namespace {
+
+void queueCompletion(HANDLE thread, unsigned long* transferred, OVERLAPPED* overlapped,
+                     LPOVERLAPPED_COMPLETION_ROUTINE routine, DWORD error, DWORD bytes) {
+    if (transferred != nullptr) *transferred = bytes;
+    if (overlapped != nullptr) {
+        overlapped->Internal = error;
+        overlapped->InternalHigh = bytes;
+    }
+    KvQueueIoCompletion(thread, routine, error, bytes, overlapped);
+}
+
+}  // namespace
+
+void SendBatch::complete(DWORD error) {
+    const Entry& entry = at(0);
+    queueCompletion(thread_, entry.transferred, entry.overlapped, entry.routine, error,
+                    error == ERROR_SUCCESS ? entry.length : 0);
+    head_ = (head_ + 1) % kHoldLimit;
+    --count_;
+}
+
+void SendBatch::failAll(const Adapter* adapter, DWORD error) {
+    size_t kept = 0;
+    for (size_t i = 0; i < count_; ++i) {
+        Entry& entry = at(i);
+        if (entry.adapter == adapter) {
+            queueCompletion(thread_, entry.transferred, entry.overlapped, entry.routine, error, 0);
+        } else {
+            if (kept != i) at(kept) = entry;
+            ++kept;
+        }
+    }
+    count_ = kept;
+}
+
+DWORD SendBatch::takeFailure(const Adapter* adapter) {
+    if (failures_.empty()) return ERROR_SUCCESS;
+    DWORD error = ERROR_SUCCESS;
+    std::erase_if(failures_, [&](const Failure& failure) {
+        const std::shared_ptr<Adapter> failed = failure.adapter.lock();
+        if (!failed) return true;
+        if (failed.get() != adapter || error != ERROR_SUCCESS) return false;
+        error = failure.error;
+        return true;
+    });
+    return error;
+}
+
+}  // namespace pktdrv
