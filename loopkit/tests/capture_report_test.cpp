@@ -118,7 +118,6 @@ TEST_F(CaptureReport, WritesQuietAndDumpRecordsByteForByte) {
     ASSERT_TRUE(KvRxStartCapture(rx, nullptr, 0, true, true, false, false, CallLog::record, &done,
                                  REPORT_ALL, recordQuiet, quiet.data(), quiet.size(), recordDump,
                                  dump.data(), dump.size(), path.data()));
-    ASSERT_TRUE(waitCaptureReady());
     sendRaw(goodFrame(1));
     sendRaw(badFrame(2));
     ASSERT_TRUE(quietLog().waitFor(quietBefore + 2));
@@ -142,7 +141,6 @@ TEST_F(CaptureReport, AFullArrayStopsRecordsButNotTheFile) {
     ASSERT_TRUE(KvRxStartCapture(rx, nullptr, 0, true, true, false, false, CallLog::record, &done,
                                  REPORT_ALL, recordQuiet, quiet.data(), 3, nullptr, nullptr, 0,
                                  path.data()));
-    ASSERT_TRUE(waitCaptureReady());
     for (uint16_t s = 0; s < 10; ++s)
         sendRaw(goodFrame(s));
     ASSERT_TRUE(waitUntil([&] { return KvRxGetPacketsGood(rx) == 10; }));
@@ -164,7 +162,6 @@ TEST_F(CaptureReport, AFileThatCannotBeCreatedLeavesTheCaptureRunning) {
     ASSERT_TRUE(KvRxStartCapture(rx, nullptr, 0, true, true, false, false, CallLog::record, &done,
                                  REPORT_ALL, recordQuiet, nullptr, 0, nullptr, nullptr, 0,
                                  missing.data()));
-    ASSERT_TRUE(waitCaptureReady());
     sendRaw(goodFrame(0));
     ASSERT_TRUE(waitUntil([&] { return KvRxGetPacketsGood(rx) == 1; }));
     KvRxStopCapture(rx);

@@ -141,8 +141,10 @@ void KV_STDCALL RawCapture::complete(DWORD error, DWORD, OVERLAPPED* overlapped)
     auto* read = reinterpret_cast<Read*>(overlapped);
     read->posted = false;
     if (error != 0 || read->packet.Status != 0) return;
-    const uint8_t* data = read->packet.Data;
-    read->owner->frames_.emplace_back(data, data + read->packet.Length);
+    const KvRAS_PACKET& packet = read->packet;
+    read->owner->frames_.emplace_back(packet.Data, packet.Data + packet.Length);
+    read->owner->arrivals_.push_back(uint64_t{packet.TimestampSeconds} * 1000000 +
+                                     packet.TimestampMicroseconds);
 }
 
 bool RawCapture::waitFor(size_t count, std::chrono::milliseconds timeout) {
@@ -179,10 +181,6 @@ void MediumTest::sendRaw(const Bytes& frame) {
                                    nullptr),
               0)
         << KvRasTR_GetLastError();
-}
-
-bool MediumTest::waitCaptureReady() {
-    return waitUntil([&] { return packetFilter(rxHandle) != 0; });
 }
 
 }  // namespace loopkit_test

@@ -103,6 +103,8 @@ public:
 
     bool waitFor(size_t count, std::chrono::milliseconds timeout = 10s);
     const std::vector<Bytes>& frames() const { return frames_; }
+    // When each frame reached the handle, in microseconds.
+    const std::vector<uint64_t>& arrivals() const { return arrivals_; }
 
 private:
     struct Read {
@@ -117,6 +119,7 @@ private:
     int32_t handle_;
     std::vector<std::unique_ptr<Read>> reads_;
     std::vector<Bytes> frames_;
+    std::vector<uint64_t> arrivals_;
 };
 
 // Three handles on a medium of their own: transmit (…0A), receive (…0B) and raw (…0C).
@@ -127,8 +130,6 @@ protected:
 
     // Sends a frame on the transmit handle through the library's pass-through entry.
     void sendRaw(const Bytes& frame);
-    // Waits until a capture on the receive handle has set its packet filter.
-    bool waitCaptureReady();
 
     int32_t txHandle = -1;
     int32_t rxHandle = -1;

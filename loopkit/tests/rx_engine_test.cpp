@@ -25,7 +25,6 @@ protected:
         ASSERT_TRUE(KvRxStartCapture(rx, remote, autoStop, true, true, false, false,
                                      CallLog::record, &done, REPORT_ALL, nullptr, nullptr, 0,
                                      nullptr, nullptr, 0, nullptr));
-        ASSERT_TRUE(waitCaptureReady());
     }
     // Sends the frames, then a good frame numbered `sentinel`, and waits until the good counter
     // reaches `goodAfter` (the sentinel included): frames are classified in the order sent, so
@@ -137,6 +136,36 @@ TEST_F(RxEngineTest, ACaptureRightAfterAStopStartsAfresh) {
     EXPECT_EQ(KvRxGetPacketsGood(rx), 0u);
     deliver({goodFrame(7)}, 8, 2);
     EXPECT_EQ(KvRxGetPacketsLost(rx), 0u);  // a fresh capture: 7 is its first number
+    stopAndWait(2);
+}
+
+// A lab script calls one entry after the other, without pauses.
+TEST_F(RxEngineTest, CountsFromTheMomentTheStartReturnsInEveryCapture) {
+    for (size_t round = 1; round <= 20; ++round) {
+        capture();
+        EXPECT_LT(KvRxGetDurationRead(rx), 1000u) << "timed from this start";
+        deliver({goodFrame(0)}, 1, 2);
+        KvRxStopCapture(rx);
+        ASSERT_TRUE(done.waitFor(round));
+    }
+}
+
+TEST_F(RxEngineTest, APatternSetRightAfterAStopHoldsForTheNextCapture) {
+    const Bytes begin = buildFrame({.payload = concat(textBytes("BEGIN"), filled(31, 0))});
+    capture();
+    for (size_t round = 1; round <= 40; ++round) {
+        KvRxStopCapture(rx);
+        ASSERT_TRUE(KvRxSetStartPattern(rx, "BEGIN", 5));
+        capture();
+        // Counting starts after the frame with the start pattern.
+        deliver({goodFrame(1), begin}, 2, 1);
+        ASSERT_EQ(KvRxGetPacketsGood(rx), 1u) << "round " << round;
+    }
+    // While a capture runs, its patterns stay as they are.
+    EXPECT_FALSE(KvRxSetEndPattern(rx, "END", 3));
+    deliver({buildFrame({.payload = concat(textBytes("END"), filled(33, 0))})}, 3, 2);
+    EXPECT_TRUE(KvRxIsReading(rx));
+    stopAndWait(41);
 }
 
 TEST_F(RxEngineTest, CloseWhileCapturingEndsTheWorkerFirst) {
@@ -147,11 +176,21 @@ TEST_F(RxEngineTest, CloseWhileCapturingEndsTheWorkerFirst) {
     EXPECT_TRUE(done.waitFor(1));
 }
 
-TEST_F(RxEngineTest, ANullOrZeroAdapterHandleGivesNoEngine) {
+TEST_F(RxEngineTest, NoEngineForAZeroHandleAndNoCaptureOnMinusOne) {
     WLAdapterInfo none{};
     EXPECT_EQ(KvRxCreate(&none), nullptr);
     EXPECT_EQ(KvRxCreate(nullptr), nullptr);
     KvRxClose(nullptr);
+
+    none.AdapterHandle = -1;
+    void* engine = KvRxCreate(&none);
+    ASSERT_NE(engine, nullptr);
+    EXPECT_FALSE(KvRxStartCapture(engine, nullptr, 0, true, true, false, false, CallLog::record,
+                                  &done, REPORT_ALL, nullptr, nullptr, 0, nullptr, nullptr, 0,
+                                  nullptr));
+    EXPECT_FALSE(KvRxIsReading(engine));
+    KvRxClose(engine);
+    EXPECT_EQ(done.count(), 0u);
 }
 
 }  // namespace

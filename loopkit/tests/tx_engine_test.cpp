@@ -29,9 +29,10 @@ protected:
     std::vector<Bytes> sendAndCapture(int code, int payload, unsigned long limit, bool numbering,
                                       bool checksum, bool swap, unsigned char fill = 0) {
         RawCapture raw(rawHandle, limit + 1);
+        const size_t ended = done.count() + 1;  // this send's completion, not an earlier one's
         EXPECT_TRUE(KvTxSend(tx, code, nullptr, payload, limit, 0, numbering, checksum, swap, fill,
                              CallLog::record, &done));
-        EXPECT_TRUE(done.waitFor(1));
+        EXPECT_TRUE(done.waitFor(ended));
         EXPECT_TRUE(raw.waitFor(limit));
         return raw.frames();
     }
@@ -242,6 +243,7 @@ TEST_F(TxEngineTest, CloseWhileSendingStopsTheWorkerFirst) {
     ASSERT_TRUE(KvTxSend(tx, 2, nullptr, 0, 0, 0, true, true, true, 0, CallLog::record, &done));
     ASSERT_TRUE(waitUntil([&] { return KvTxGetPacketSent(tx) > 100; }));
     EXPECT_FALSE(KvTxSend(tx, 0, nullptr, 36, 0, 0, false, false, false, 0, nullptr, nullptr));
+    EXPECT_FALSE(KvTxSetPattern(tx, "x", 1)) << "the worker reads the pattern";
     KvTxClose(tx);
     tx = nullptr;
     EXPECT_TRUE(done.waitFor(1));
@@ -285,12 +287,24 @@ TEST_F(TxEngineTest, AHandleOfMinusOneEndsTheWorkerAtOnce) {
 TEST_F(TxEngineTest, PauseBetweenFramesAndAStopThatEndsIt) {
     ASSERT_TRUE(
         KvTxSend(tx, 0, nullptr, 36, 0, 20, false, false, false, 0, CallLog::record, &done));
+    EXPECT_LT(KvTxGetSendDuration(tx), 1000u) << "timed from this start";
     ASSERT_TRUE(waitUntil([&] { return KvTxGetPacketSent(tx) >= 3; }));
     EXPECT_GE(KvTxGetSendDuration(tx), 40u);
     KvTxSendStop(tx);
     ASSERT_TRUE(done.waitFor(1));
     const unsigned sent = KvTxGetPacketSent(tx);
     EXPECT_LE(sent, KvTxGetSendDuration(tx) / 20 + 2);
+}
+
+TEST_F(TxEngineTest, APacedSendSendsOneFramePerInterval) {
+    constexpr int kIntervalMs = 3;
+    RawCapture raw(rawHandle, 8);
+    ASSERT_TRUE(KvTxSend(tx, 0, nullptr, 36, 8, kIntervalMs, true, false, false, 0,
+                         CallLog::record, &done));
+    ASSERT_TRUE(done.waitFor(1));
+    ASSERT_TRUE(raw.waitFor(8));
+    for (size_t k = 1; k < 8; ++k)
+        EXPECT_GE(raw.arrivals()[k] - raw.arrivals()[k - 1], kIntervalMs * 1000u - 500) << k;
 }
 
 // --- The receive engine finds every pattern good ---------------------------------------------
@@ -310,7 +324,6 @@ TEST_F(TxEngineTest, EveryPatternWithAndWithoutChecksumAndSwapIsGood) {
                 ASSERT_TRUE(KvRxStartCapture(rx, nullptr, 0, true, true, false, swap,
                                              CallLog::record, &captured, REPORT_ALL, nullptr,
                                              nullptr, 0, nullptr, nullptr, 0, nullptr));
-                ASSERT_TRUE(waitCaptureReady());
                 // A swapped frame's destination is payload bytes, which the adapter's filter
                 // would drop: let it take every frame.
                 if (swap) {
