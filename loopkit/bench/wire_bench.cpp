@@ -24,6 +24,7 @@
 #include <loopkit/loopkit.h>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <linux/if_ether.h>
 #include <linux/if_packet.h>
 #include <net/if.h>
