@@ -430,28 +430,6 @@ Cell transmitAlone(const VethPair& pair, size_t length, unsigned long frames) {
     return {run.sent / seconds(run.end - run.start), 0, 0};
 }
 
-uint32_t packetFilter(int32_t handle) {
-    uint32_t filter = 0;
-    W32N_REQUEST request{};
-    request.RequestType = PKTDRV_REQUEST_QUERY;
-    request.Oid = PKTDRV_OID_CURRENT_PACKET_FILTER;
-    request.InformationBuffer = &filter;
-    request.InformationBufferLength = sizeof filter;
-    return W32N_MakeNdisRequest(handle, &request, nullptr, TRUE) == ERROR_SUCCESS ? filter : 0;
-}
-
-// The receive engine's worker posts its reads before it sets its packet filter: once the
-// filter is on, it takes every frame. Nothing signals that, so the filter is polled.
-void awaitReceiving(void* rx, int32_t handle) {
-    while (packetFilter(handle) == 0) {
-        if (!KvRxIsReading(rx)) {
-            std::fprintf(stderr, "the capture did not start\n");
-            std::exit(1);
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-}
-
 // The moment the receive engine counted the last frame: its auto-stop routine's stamp, or, when
 // frames went missing, about when its count stopped moving.
 Clock::time_point awaitCounted(Done& received, const std::function<unsigned long()>& counted) {
@@ -477,7 +455,6 @@ Cell transmitIntoReceiver(const VethPair& pair, size_t length, unsigned long fra
         std::fprintf(stderr, "the capture did not start\n");
         std::exit(1);
     }
-    awaitReceiving(rx, receiver.info.AdapterHandle);
     const TxRun run = transmit(tx, length, frames);
     const auto arrived = [rx] {
         return static_cast<unsigned long>(KvRxGetPacketsGood(rx)) + KvRxGetPacketsBad(rx);

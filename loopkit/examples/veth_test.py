@@ -105,7 +105,7 @@ def main():
     if not kit.VBKvRxStartCapture(rx, None, 0, 1, 1, 0, 0, none, None, 0, none, None, 0,
                                   none, None, 0, None):
         sys.exit("the capture did not start")
-    time.sleep(0.2)  # the receiver posts its reads and sets its packet filter
+    # The capture counts every frame from here on: the transmission may start at once.
 
     done = []
     on_sent = CALLBACK(lambda argument: done.append(True) or 0)

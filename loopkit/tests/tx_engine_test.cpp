@@ -299,8 +299,8 @@ TEST_F(TxEngineTest, PauseBetweenFramesAndAStopThatEndsIt) {
 TEST_F(TxEngineTest, APacedSendSendsOneFramePerInterval) {
     constexpr int kIntervalMs = 3;
     RawCapture raw(rawHandle, 8);
-    ASSERT_TRUE(KvTxSend(tx, 0, nullptr, 36, 8, kIntervalMs, true, false, false, 0,
-                         CallLog::record, &done));
+    ASSERT_TRUE(KvTxSend(tx, 0, nullptr, 36, 8, kIntervalMs, true, false, false, 0, CallLog::record,
+                         &done));
     ASSERT_TRUE(done.waitFor(1));
     ASSERT_TRUE(raw.waitFor(8));
     for (size_t k = 1; k < 8; ++k)
