@@ -80,17 +80,18 @@ LOOPKIT_API bool KvTxSend(void* engine, int patternCode, const char* dest, int p
                           unsigned long frameLimit, int intervalMs, bool numbering, bool checksum,
                           bool swap, unsigned char fill, unsigned int (*completion)(void*),
                           void* argument);
-// Asks the worker to stop; always true.
+// Asks the worker to stop; always true. The worker ends within a second whatever the link does
+// (frames the driver could not hand to the link by then are not sent, and not counted).
 LOOPKIT_API bool KvTxSendStop(void* engine);
 // The running flag (either kind of engine).
 LOOPKIT_API bool KvTxIsSending(void* engine);
-// Frames whose send completed, and their bytes (headers included).
+// Frames that left (the driver handed them to the link), and their bytes (headers included).
 LOOPKIT_API unsigned int KvTxGetPacketSent(void* engine);
 LOOPKIT_API unsigned long long KvTxGetTotalBytes(void* engine);
 // Milliseconds since the start while running, else from start to end (either kind of engine).
 LOOPKIT_API unsigned int KvTxGetSendDuration(void* engine);
 // Keeps a copy of the payload of pattern code 5. False when size + 24 > 1514, size < 0, data is
-// null or memory runs out. Not while sending.
+// null, memory runs out, or the engine is sending (a worker that is ending is waited for).
 LOOPKIT_API bool KvTxSetPattern(void* engine, const char* data, int size);
 // Stops the engine, waits for its worker and frees it (either kind of engine; null is allowed).
 LOOPKIT_API void KvTxClose(void* engine);
@@ -104,8 +105,11 @@ LOOPKIT_API void* KvRxCreate(WLAdapterInfo* adapter);
 // pattern); sequence check (lost counting); accept all (no destination and signature filter);
 // header swap; completion routine and argument; report condition (REPORT_*); quiet routine,
 // caller-owned record array and its capacity; dump routine, array and capacity; report file
-// path (null = none; the file is created or truncated). Counters restart at 0. False when the
-// worker could not start or the engine is still capturing.
+// path (null = none; the file is created or truncated). Counters restart at 0. Returns once the
+// capture receives: every frame that reaches the adapter from then on is counted. False when
+// the engine is still capturing, or the capture could not begin (no worker, no memory for its
+// reads, no packet filter accepted, the driver not ready within 5 s, a handle of -1); the
+// completion routine still runs when the worker got as far as its packet filter.
 LOOPKIT_API bool KvRxStartCapture(void* engine, const char* remote, unsigned long autoStop,
                                   bool payloadCheck, bool sequenceCheck, bool acceptAll, bool swap,
                                   unsigned int (*completion)(void*), void* argument, int condition,
@@ -120,7 +124,8 @@ LOOPKIT_API bool KvRxIsReading(void* engine);
 // frame whose payload begins with the start pattern, a frame beginning with the end pattern
 // ends the capture, frames not beginning with the expected pattern are ignored. Null data
 // removes the pattern (true); data with size <= 0 removes it too (false); else a copy is kept.
-// Set them while no capture runs.
+// While a capture runs they change nothing and answer false; right after a stop they wait for
+// the ending capture, so the pattern holds for the next one.
 LOOPKIT_API bool KvRxSetStartPattern(void* engine, const char* data, int size);
 LOOPKIT_API bool KvRxSetEndPattern(void* engine, const char* data, int size);
 LOOPKIT_API bool KvRxSetExpectedPattern(void* engine, const char* data, int size);
