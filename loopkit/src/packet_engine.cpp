@@ -7,7 +7,6 @@
 namespace loopkit {
 namespace {
 
-constexpr DWORD kCloseWaitMs = 100;
 constexpr uint32_t kLoopbackAddressLength = 6;
 
 }  // namespace
@@ -80,10 +79,9 @@ void PacketEngine::requestStop() {
 void PacketEngine::shutDown() {
     if (std::exchange(shutDown_, true)) return;
     requestStop();
-    // An engine that never started a worker has nothing to wait for.
-    if (!worker_.joinable()) return;
-    Sleep(kCloseWaitMs);
-    worker_.join();
+    // Joining the worker awaits its completions too: they all run on it. No fixed pause is
+    // needed on top.
+    if (worker_.joinable()) worker_.join();
 }
 
 DWORD PacketEngine::makeRequest(uint32_t type, uint32_t oid, void* buffer, uint32_t length) {

@@ -25,9 +25,8 @@ public:
     PacketEngine() = default;
     PacketEngine(const PacketEngine&) = delete;
     PacketEngine& operator=(const PacketEngine&) = delete;
-    // Close: clears the running flag and, when a worker was ever started, waits 100 ms and for
-    // the worker thread to end. A derived engine does so first (shutDown), before its own
-    // members go.
+    // Close: clears the running flag and waits for the worker thread, if any, to end. A derived
+    // engine does so first (shutDown), before its own members go.
     virtual ~PacketEngine();
 
     // Opens the engine on a driver handle: false for handle 0 or when no event can be made.
@@ -52,8 +51,6 @@ protected:
     // running flag is clear and the worker, winding down, has been waited for. False while the
     // engine runs.
     bool finishStoppedWorker();
-    // Whether a worker was ever started (it may have ended).
-    bool hasWorker() const { return worker_.joinable(); }
     // The worker's last word on the engine: from here on the engine may be started again or
     // closed, so the worker touches none of its members afterwards.
     void workerDone() { workerActive_.store(false, std::memory_order_release); }
@@ -62,8 +59,8 @@ protected:
 
     // Clears the running flag and ends the worker's current wait.
     void requestStop();
-    // Close of the engine: requestStop, then, when a worker was ever started, 100 ms and the end
-    // of the worker thread. Only the first call does anything.
+    // Close of the engine: requestStop, then the end of the worker thread, if any. Only the
+    // first call does anything.
     void shutDown();
 
     void recordStart() { startTick_.store(GetTickCount(), std::memory_order_relaxed); }

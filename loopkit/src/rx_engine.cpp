@@ -11,7 +11,6 @@ namespace loopkit {
 namespace {
 
 constexpr DWORD kWakeWaitMs = 50;
-constexpr DWORD kCloseWaitMs = 100;
 // How long a start waits for the worker's reads and packet filter (the driver builds its receive
 // ring for the first read).
 constexpr auto kReadyTimeout = std::chrono::seconds(5);
@@ -35,7 +34,6 @@ std::span<const uint8_t> bytesOf(const std::vector<uint8_t>& pattern) {
 }  // namespace
 
 RxEngine::~RxEngine() {
-    if (hasWorker()) Sleep(kCloseWaitMs);
     shutDown();
 }
 

@@ -68,7 +68,6 @@ enum class PatternKind { Start, End, Expected };
 class RxEngine final : public PacketEngine {
 public:
     RxEngine() = default;
-    // Waits 100 ms more than the base before its worker is awaited.
     ~RxEngine() override;
 
     // prepareCapture, then the worker; returns once the worker's reads are posted and its

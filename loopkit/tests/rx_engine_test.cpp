@@ -2,6 +2,9 @@
 // hand and sent from another handle.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+
 #include "loopkit_fixture.h"
 
 namespace {
@@ -166,6 +169,24 @@ TEST_F(RxEngineTest, APatternSetRightAfterAStopHoldsForTheNextCapture) {
     deliver({buildFrame({.payload = concat(textBytes("END"), filled(33, 0))})}, 3, 2);
     EXPECT_TRUE(KvRxIsReading(rx));
     stopAndWait(41);
+}
+
+TEST_F(RxEngineTest, ClosingTheHandleAsACaptureEndsLeavesItsReadsAlone) {
+    // The driver withdraws the reads while the worker withdraws and frees them, at varying
+    // moments of the worker's end.
+    for (int round = 0; round < 20; ++round) {
+        const int32_t handle = W32N_OpenAdapter(("mem:closing" + std::to_string(round)).c_str());
+        WLAdapterInfo info{};
+        info.AdapterHandle = handle;
+        void* engine = KvRxCreate(&info);
+        ASSERT_TRUE(KvRxStartCapture(engine, nullptr, 0, true, true, false, false, nullptr, nullptr,
+                                     REPORT_ALL, nullptr, nullptr, 0, nullptr, nullptr, 0,
+                                     nullptr));
+        KvRxStopCapture(engine);
+        std::this_thread::sleep_for(std::chrono::microseconds(round * 150));
+        EXPECT_TRUE(W32N_CloseAdapter(handle));
+        KvRxClose(engine);
+    }
 }
 
 TEST_F(RxEngineTest, CloseWhileCapturingEndsTheWorkerFirst) {

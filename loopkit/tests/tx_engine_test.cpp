@@ -263,6 +263,24 @@ TEST_F(TxEngineTest, ASendRightAfterAStopStartsAfresh) {
     }
 }
 
+TEST_F(TxEngineTest, APatternSetRightAfterAStopGoesOutWithTheNextSend) {
+    ASSERT_TRUE(KvTxSetPattern(tx, "first", 5));
+    for (size_t round = 1; round <= 20; ++round) {
+        ASSERT_TRUE(KvTxSend(tx, 5, nullptr, 40, 0, 0, false, false, false, 0, nullptr, nullptr));
+        ASSERT_TRUE(waitUntil([&] { return KvTxGetPacketSent(tx) > 0; }));
+        KvTxSendStop(tx);
+        const std::string pattern = "round " + std::to_string(round);
+        ASSERT_TRUE(KvTxSetPattern(tx, pattern.data(), static_cast<int>(pattern.size())));
+        RawCapture raw(rawHandle, 1);
+        ASSERT_TRUE(
+            KvTxSend(tx, 5, nullptr, 40, 1, 0, false, false, false, 0, CallLog::record, &done));
+        ASSERT_TRUE(done.waitFor(round));
+        ASSERT_TRUE(raw.waitFor(1));
+        EXPECT_EQ(Bytes(raw.frames()[0].begin() + 24, raw.frames()[0].begin() + 24 + 7),
+                  textBytes(pattern.substr(0, 7)));
+    }
+}
+
 TEST_F(TxEngineTest, ARefusedSendEndsTheWorkerAndCallsBack) {
     W32N_CloseAdapter(txHandle);  // every send is refused from now on
     txHandle = -1;
