@@ -18,7 +18,9 @@ function(kv_exported_library target)
     endif()
   endforeach()
   file(GENERATE OUTPUT ${script} CONTENT "{\n  global:\n${body}  local: *;\n};\n")
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${ARG_EXPORTS})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${script})
+  # The version script is written at configure time: an edited list configures again.
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ARG_EXPORTS})
   target_link_options(${target} PRIVATE "LINKER:--version-script=${script}" "LINKER:--no-undefined")
   # The macro header is installed beside the library's own headers, so only the build tree
   # needs the link.

@@ -174,7 +174,7 @@ TEST(Exports, KernelServices) {
                                     "GetTickCount()",
                                     "KvAddAlertSource(void*, int, unsigned int (*)(unsigned "
                                     "long), unsigned long)",
-                                    "KvAddIdleRoutine(void (*)(unsigned long, KvIdleWait*), "
+                                    "KvAddIdleRoutine(int (*)(unsigned long, KvIdleWait*), "
                                     "unsigned long)",
                                     "KvQueueIoCompletion(void*, void (*)(unsigned int, unsigned "
                                     "int, OVERLAPPED*), unsigned int, unsigned int, OVERLAPPED*)",

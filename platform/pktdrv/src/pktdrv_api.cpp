@@ -30,8 +30,6 @@ DWORD failRequest(DWORD code) {
     return code;
 }
 
-void resumeSender(ULONG_PTR) {}
-
 DWORD query(Adapter& adapter, W32N_REQUEST& request) {
     uint32_t filter = 0;
     const void* value = nullptr;
@@ -74,6 +72,29 @@ DWORD set(Adapter& adapter, W32N_REQUEST& request) {
     return ERROR_SUCCESS;
 }
 
+bool validFrame(const uint8_t* frame, unsigned long length) {
+    return frame != nullptr && length >= 14 && length <= PKTDRV_MAX_FRAME;
+}
+
+// A send with a routine: into the thread's batch. A run of sends finds its adapter there.
+BOOL holdForBatch(int32_t handle, const uint8_t* frame, unsigned long length,
+                  unsigned long* transferred, OVERLAPPED* overlapped,
+                  LPOVERLAPPED_COMPLETION_ROUTINE routine) {
+    SendBatch* batch = threadBatch();
+    if (batch == nullptr) return fail(ERROR_INVALID_HANDLE);  // the thread is ending
+    std::shared_ptr<Adapter> found;
+    const std::shared_ptr<Adapter>* adapter = batch->heldAdapter(handle);
+    if (adapter == nullptr) {
+        found = findAdapter(handle);
+        if (!found) return fail(ERROR_INVALID_HANDLE);
+        adapter = &found;
+    }
+    if (!validFrame(frame, length)) return fail(ERROR_INVALID_PARAMETER);
+    const DWORD error =
+        batch->hold(handle, *adapter, {frame, length}, transferred, overlapped, routine);
+    return error == ERROR_SUCCESS ? TRUE : fail(error);
+}
+
 }  // namespace
 
 int32_t W32N_OpenAdapter(const char* interfaceName) {
@@ -94,7 +115,7 @@ BOOL W32N_CloseAdapter(int32_t handle) {
     std::shared_ptr<Adapter> adapter = removeAdapter(handle);
     if (!adapter) return fail(ERROR_INVALID_HANDLE);
     // What this thread still holds goes out first; other threads' held frames are withdrawn.
-    if (SendBatch* batch = threadBatch(); batch != nullptr && !batch->empty()) batch->flush();
+    if (SendBatch* batch = heldBatch(); batch != nullptr && !batch->empty()) batch->flush();
     adapter->markClosed();
     adapter->abortReads();
     return TRUE;
@@ -141,29 +162,19 @@ BOOL W32N_DisableLoopback(int32_t handle, uint32_t /*addressLength*/, uint32_t /
 BOOL W32N_PacketSendEx(int32_t handle, const uint8_t* frame, unsigned long length,
                        unsigned long* transferred, OVERLAPPED* overlapped,
                        LPOVERLAPPED_COMPLETION_ROUTINE routine) {
+    if (routine != nullptr)
+        return holdForBatch(handle, frame, length, transferred, overlapped, routine);
     std::shared_ptr<Adapter> adapter = findAdapter(handle);
     if (!adapter) return fail(ERROR_INVALID_HANDLE);
-    if (frame == nullptr || length < 14 || length > PKTDRV_MAX_FRAME)
-        return fail(ERROR_INVALID_PARAMETER);
-    SendBatch* batch = threadBatch();
-    if (batch == nullptr) return fail(ERROR_INVALID_HANDLE);  // the thread is ending
-    const std::span<const uint8_t> bytes(frame, length);
-    if (routine == nullptr) {
-        if (!batch->empty()) batch->flush();  // frames sent earlier leave first
-        if (DWORD error = adapter->sendNow(bytes); error != ERROR_SUCCESS) return fail(error);
-        if (transferred != nullptr) *transferred = length;
-        if (overlapped != nullptr) {
-            overlapped->Internal = 0;
-            overlapped->InternalHigh = length;
-        }
-        return TRUE;
+    if (!validFrame(frame, length)) return fail(ERROR_INVALID_PARAMETER);
+    // Frames this thread sent before leave first.
+    if (SendBatch* batch = heldBatch(); batch != nullptr && !batch->empty()) batch->flush();
+    if (DWORD error = adapter->sendNow({frame, length}); error != ERROR_SUCCESS) return fail(error);
+    if (transferred != nullptr) *transferred = length;
+    if (overlapped != nullptr) {
+        overlapped->Internal = 0;
+        overlapped->InternalHigh = length;
     }
-    if (DWORD error = batch->hold(adapter, bytes, transferred, overlapped, routine);
-        error != ERROR_SUCCESS)
-        return fail(error);
-    // The sender's next alertable wait returns at once, so it can hand over its next frame
-    // while the batch fills.
-    if (batch->wantsMore()) QueueUserAPC(resumeSender, GetCurrentThreadApcTarget(), 0);
     return TRUE;
 }
 

@@ -5,22 +5,28 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 namespace pktdrv {
 namespace {
 
+// Plain thread-locals, valid whatever the state of the thread's objects.
+thread_local SendBatch* existing = nullptr;
 thread_local bool batchGone = false;
 
-void flushHeld(ULONG_PTR, KvIdleWait* wait) {
-    if (SendBatch* batch = threadBatch()) batch->flush(wait);
+BOOL flushHeld(ULONG_PTR, KvIdleWait* wait) {
+    return existing != nullptr && existing->idle(wait) ? TRUE : FALSE;
 }
 
 }  // namespace
 
-SendBatch::SendBatch() = default;
+SendBatch::SendBatch() {
+    existing = this;
+}
 
 SendBatch::~SendBatch() {
     // The thread is ending: held frames can neither leave nor complete.
+    existing = nullptr;
     batchGone = true;
 }
 
@@ -30,9 +36,13 @@ SendBatch* threadBatch() {
     return &batch;
 }
 
-DWORD SendBatch::hold(const std::shared_ptr<Adapter>& adapter, std::span<const uint8_t> frame,
-                      unsigned long* transferred, OVERLAPPED* overlapped,
-                      LPOVERLAPPED_COMPLETION_ROUTINE routine) {
+SendBatch* heldBatch() {
+    return existing;
+}
+
+DWORD SendBatch::hold(int32_t handle, const std::shared_ptr<Adapter>& adapter,
+                      std::span<const uint8_t> frame, unsigned long* transferred,
+                      OVERLAPPED* overlapped, LPOVERLAPPED_COMPLETION_ROUTINE routine) {
     if (DWORD error = takeFailure(adapter.get()); error != ERROR_SUCCESS) return error;
     if (!entries_) {
         entries_ = std::make_unique<Entry[]>(kHoldLimit);
@@ -51,9 +61,16 @@ DWORD SendBatch::hold(const std::shared_ptr<Adapter>& adapter, std::span<const u
     entry.routine = routine;
     std::memcpy(entry.data, frame.data(), frame.size());
     ++count_;
-    keepAlive(adapter);
+    keepAlive(handle, adapter);
+    fresh_ = true;
     if (count_ >= kFlushCount) flush();
     return ERROR_SUCCESS;
+}
+
+bool SendBatch::idle(KvIdleWait* wait) {
+    if (wait->alertable && std::exchange(fresh_, false) && count_ < kFlushCount) return true;
+    flush(wait);
+    return false;
 }
 
 void SendBatch::flush(KvIdleWait* wait) {
@@ -89,13 +106,15 @@ void SendBatch::flush(KvIdleWait* wait) {
         return;
     }
     head_ = 0;
-    lastAdapter_ = nullptr;
+    lastHandle_ = 0;
+    last_.reset();
     adapters_.clear();
 }
 
-void SendBatch::keepAlive(const std::shared_ptr<Adapter>& adapter) {
-    if (adapter.get() == lastAdapter_) return;
-    lastAdapter_ = adapter.get();
+void SendBatch::keepAlive(int32_t handle, const std::shared_ptr<Adapter>& adapter) {
+    if (adapter == last_) return;
+    lastHandle_ = handle;
+    last_ = adapter;
     if (std::none_of(adapters_.begin(), adapters_.end(),
                      [&](const auto& kept) { return kept == adapter; }))
         adapters_.push_back(adapter);

@@ -21,7 +21,7 @@ namespace pktdrv {
 
 class SendBatch {
 public:
-    static constexpr size_t kFlushCount = 32;
+    static constexpr size_t kFlushCount = PKTDRV_SEND_BATCH;
     static constexpr size_t kHoldLimit = 2 * kFlushCount;
 
     SendBatch();
@@ -29,19 +29,25 @@ public:
     SendBatch(const SendBatch&) = delete;
     SendBatch& operator=(const SendBatch&) = delete;
 
-    // Keeps a copy of the frame: ERROR_SUCCESS, or the error an earlier frame on this adapter
-    // failed with (answered once; this frame is not taken), or PKTDRV_ERROR_NOT_READY when
-    // kHoldLimit frames wait for a busy link.
-    DWORD hold(const std::shared_ptr<Adapter>& adapter, std::span<const uint8_t> frame,
-               unsigned long* transferred, OVERLAPPED* overlapped,
+    // Keeps a copy of the frame for the adapter behind `handle`: ERROR_SUCCESS, or the error an
+    // earlier frame on this adapter failed with (answered once; this frame is not taken), or
+    // PKTDRV_ERROR_NOT_READY when kHoldLimit frames wait for a busy link.
+    DWORD hold(int32_t handle, const std::shared_ptr<Adapter>& adapter,
+               std::span<const uint8_t> frame, unsigned long* transferred, OVERLAPPED* overlapped,
                LPOVERLAPPED_COMPLETION_ROUTINE routine);
-    // Whether the sender may hand over more frames at once (rather than wait for completions).
-    bool wantsMore() const { return count_ < kFlushCount; }
+    // The open adapter behind `handle` when the last frame held is for it, so that a run of
+    // sends needs no lookup; else null.
+    const std::shared_ptr<Adapter>* heldAdapter(int32_t handle) const {
+        return count_ > 0 && handle == lastHandle_ && !last_->closed() ? &last_ : nullptr;
+    }
     bool empty() const { return count_ == 0; }
 
     // Hands the held frames to their links, in order, until one is busy; says in `wait` (when
     // given) what the rest waits for.
     void flush(KvIdleWait* wait = nullptr);
+    // The thread's wait would sleep: puts the flush off once after new frames in an alertable
+    // wait (true: the sender may hand over more first, unless the batch is full), else flushes.
+    bool idle(KvIdleWait* wait);
 
 private:
     struct Entry {
@@ -54,7 +60,7 @@ private:
     };
 
     Entry& at(size_t index) { return entries_[(head_ + index) % kHoldLimit]; }
-    void keepAlive(const std::shared_ptr<Adapter>& adapter);
+    void keepAlive(int32_t handle, const std::shared_ptr<Adapter>& adapter);
     // Queues the routine of the first held frame and drops it.
     void complete(DWORD error);
     // Ends every held frame of `adapter` with `error`, keeping the others in order.
@@ -64,8 +70,10 @@ private:
     std::unique_ptr<Entry[]> entries_;  // a ring of kHoldLimit
     size_t head_ = 0;
     size_t count_ = 0;
+    bool fresh_ = false;  // frames held since the last idle call
     HANDLE thread_ = nullptr;
-    Adapter* lastAdapter_ = nullptr;
+    int32_t lastHandle_ = 0;
+    std::shared_ptr<Adapter> last_;                   // the adapter of the last frame held
     std::vector<std::shared_ptr<Adapter>> adapters_;  // the adapters of held frames
     struct Failure {
         std::weak_ptr<Adapter> adapter;
@@ -74,7 +82,9 @@ private:
     std::vector<Failure> failures_;  // errors not yet answered to a send
 };
 
-// The calling thread's batch; null once the thread is ending.
+// The calling thread's batch, made on first use; null once the thread is ending.
 SendBatch* threadBatch();
+// The calling thread's batch if it has one, without making one (safe while the process exits).
+SendBatch* heldBatch();
 
 }  // namespace pktdrv

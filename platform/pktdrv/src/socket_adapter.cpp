@@ -25,7 +25,7 @@ constexpr unsigned kBlockSize = 256 * 1024;
 constexpr unsigned kBlockCount = 128;
 constexpr unsigned kFrameSize = 2048;  // the ring's unit of accounting; frames pack tighter
 constexpr unsigned kRetireMs = 2;      // a partly filled block reaches the reader after this
-constexpr size_t kSendBurst = 64;      // frames per sendmmsg()
+constexpr size_t kSendBurst = PKTDRV_SEND_BATCH;  // frames per sendmmsg()
 
 DWORD errorFromErrno(int code) {
     switch (code) {

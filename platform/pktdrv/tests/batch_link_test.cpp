@@ -52,7 +52,7 @@ protected:
     static SendBatch& batch() { return *threadBatch(); }
     DWORD hold(Send& send, uint8_t tag) {
         const uint8_t frame[60] = {tag};
-        return batch().hold(link, frame, &send.transferred, &send.overlapped, Send::complete);
+        return batch().hold(1, link, frame, &send.transferred, &send.overlapped, Send::complete);
     }
 
     std::shared_ptr<ScriptedLink> link = std::make_shared<ScriptedLink>();

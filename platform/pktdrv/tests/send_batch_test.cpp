@@ -1,5 +1,6 @@
 // Sends with a completion routine, through the driver's entries on the in-memory medium: held
-// until the sender would sleep, or 32 of them, or its close; completed in order once they left.
+// until the sender would sleep, or a full batch, or its close; completed in order once they
+// left.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -64,26 +65,27 @@ TEST_F(BatchedSends, LeaveWhenTheSenderWouldSleepAndCompleteInOrder) {
     EXPECT_EQ(listener->tags(), (std::vector<uint8_t>{1, 2, 3}));
 }
 
-TEST_F(BatchedSends, ThirtyTwoLeaveWithoutAWaitAndAnyWaitSendsTheRest) {
-    std::vector<Send> sends(35);
-    for (uint8_t i = 0; i < 32; ++i)
+TEST_F(BatchedSends, AFullBatchLeavesWithoutAWaitAndAnyWaitSendsTheRest) {
+    constexpr uint8_t kFull = PKTDRV_SEND_BATCH;
+    std::vector<Send> sends(kFull + 3);
+    for (uint8_t i = 0; i < kFull; ++i)
         ASSERT_TRUE(sends[i].post(sender, frame(i)));
-    ASSERT_TRUE(listener->waitFor(32));
+    ASSERT_TRUE(listener->waitFor(kFull));
     EXPECT_EQ(sends[0].completions, 0);  // routines run only in alertable waits
 
-    ASSERT_TRUE(sends[32].post(sender, frame(32)));
+    ASSERT_TRUE(sends[kFull].post(sender, frame(kFull)));
     Sleep(0);  // a wait that is not alertable sends too
-    ASSERT_TRUE(listener->waitFor(33));
+    ASSERT_TRUE(listener->waitFor(kFull + 1));
     // A frame without a routine goes out at once, after the frames held before it.
-    ASSERT_TRUE(sends[33].post(sender, frame(33)));
-    ASSERT_TRUE(send(sender, frame(34)));
-    ASSERT_TRUE(listener->waitFor(35));
+    ASSERT_TRUE(sends[kFull + 1].post(sender, frame(kFull + 1)));
+    ASSERT_TRUE(send(sender, frame(kFull + 2)));
+    ASSERT_TRUE(listener->waitFor(kFull + 3));
     const std::vector<uint8_t> tags = listener->tags();
-    for (uint8_t i = 0; i < 35; ++i)
+    for (uint8_t i = 0; i < kFull + 3; ++i)
         EXPECT_EQ(tags[i], i);
-    ASSERT_TRUE(waitAlertably([&] { return sends[33].completions == 1; }));
+    ASSERT_TRUE(waitAlertably([&] { return sends[kFull + 1].completions == 1; }));
     EXPECT_EQ(sends[0].order, 0);
-    EXPECT_EQ(sends[33].order, 33);
+    EXPECT_EQ(sends[kFull + 1].order, kFull + 1);
 }
 
 TEST_F(BatchedSends, CloseSendsWhatItsThreadHoldsAndWithdrawsWhatOthersHold) {

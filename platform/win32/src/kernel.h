@@ -44,7 +44,7 @@ struct IdleRoutine {
     ULONG_PTR key;
 };
 
-// A thread as seen by waits and queues; every field but wakeFd, `queued` and the thread's own
+// A thread as seen by waits and queues; every field but wakeFd, the size mirrors and the own
 // fields is guarded by `lock`. The fields an alertable wait reads first come first.
 struct ThreadState {
     // Routines the thread queued to itself while `apcs` was empty: only the thread touches
@@ -57,6 +57,7 @@ struct ThreadState {
     std::mutex lock;
     std::deque<Apc> apcs;
     std::vector<AlertSource> sources;
+    std::atomic<size_t> sourceCount{0};  // sources.size(), readable without the lock
     bool ended = false;
     bool sleeping = false;  // inside poll(): wakers must write wakeFd
     bool woken = false;     // something changed since the wait last looked

@@ -32,6 +32,7 @@ public:
             state_->ownApcs.clear();
             state_->ownNext = 0;
             state_->sources.clear();
+            state_->sourceCount = 0;
             state_->idle.clear();
         }
         if (handle_ != nullptr) removeThread(handle_);
@@ -96,6 +97,7 @@ bool runApcs(ThreadState& self) {
 
 // Lets every alert source run the completions it has ready.
 bool drainSources(ThreadState& self) {
+    if (self.sourceCount.load(std::memory_order_acquire) == 0) return false;
     std::vector<AlertSource> sources;
     {
         std::lock_guard lock(self.lock);
@@ -118,17 +120,21 @@ struct IdleLeft {
     DWORD retryMs = INFINITE;
 };
 
-// Lets the idle routines do the work they held back.
-void runIdle(ThreadState& self, IdleLeft& left) {
+// Lets the idle routines do the work they held back; true when one put it off so that an
+// alertable wait ends at once.
+bool runIdle(ThreadState& self, bool alertable, IdleLeft& left) {
     left.fds.clear();
     left.retryMs = INFINITE;
+    bool putOff = false;
     for (size_t i = 0; i < self.idle.size(); ++i) {
         const IdleRoutine idle = self.idle[i];  // a routine may add routines
         KvIdleWait wait;
-        idle.routine(idle.key, &wait);
+        wait.alertable = alertable ? TRUE : FALSE;
+        if (idle.routine(idle.key, &wait) != FALSE && alertable) putOff = true;
         if (wait.fd >= 0) left.fds.push_back(wait.fd);
         left.retryMs = std::min(left.retryMs, wait.retryMs);
     }
+    return putOff;
 }
 
 // The end of a wait, read from the clock only once the wait has to sleep or check the time,
@@ -213,7 +219,7 @@ DWORD waitOn(Event* event, DWORD milliseconds, bool alertable) {
             runApcs(self);  // what the sources queued meanwhile
             return WAIT_IO_COMPLETION;
         }
-        runIdle(self, idle);
+        if (runIdle(self, alertable, idle)) return WAIT_IO_COMPLETION;
         if (alertable && hasApcs(self)) continue;  // the idle work's completions
         if (deadline.passed()) return WAIT_TIMEOUT;
 
@@ -360,6 +366,7 @@ BOOL KvAddAlertSource(HANDLE thread, int fd, KvAlertDrain drain, ULONG_PTR key) 
         *it = AlertSource{fd, drain, key};
     } else {
         target->sources.push_back(AlertSource{fd, drain, key});
+        target->sourceCount.store(target->sources.size(), std::memory_order_release);
     }
     target->wake();
     return TRUE;
@@ -370,6 +377,7 @@ void KvRemoveAlertSource(HANDLE thread, ULONG_PTR key) {
     if (!target) return;
     std::lock_guard lock(target->lock);
     std::erase_if(target->sources, [key](const AlertSource& s) { return s.key == key; });
+    target->sourceCount.store(target->sources.size(), std::memory_order_release);
     target->wake();
 }
 

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -128,17 +129,21 @@ struct IdleWork {
     int callsDue = 1;
     int completionsDue = 0;
     KvIdleWait wait;
+    bool putOff = false;  // answer TRUE once, doing nothing
 };
 IdleWork* idleWork = nullptr;
 
-void idle(ULONG_PTR key, KvIdleWait* wait) {
+BOOL idle(ULONG_PTR key, KvIdleWait* wait) {
     EXPECT_EQ(key, 7u);
+    if (wait->alertable && std::exchange(idleWork->putOff, false)) return TRUE;
     if (++idleWork->calls < idleWork->callsDue) {
-        *wait = idleWork->wait;
-        return;
+        wait->fd = idleWork->wait.fd;
+        wait->retryMs = idleWork->wait.retryMs;
+        return FALSE;
     }
     for (; idleWork->completionsDue > 0; --idleWork->completionsDue)
         KvQueueIoCompletion(idleWork->thread, completed, 0, 1, nullptr);
+    return FALSE;
 }
 
 TEST(IdleRoutine, RunsBeforeEveryWaitSleepsAndWakesItForItsWork) {
@@ -165,8 +170,21 @@ TEST(IdleRoutine, RunsBeforeEveryWaitSleepsAndWakesItForItsWork) {
         EXPECT_EQ(SleepEx(0, TRUE), WAIT_IO_COMPLETION);
         EXPECT_EQ(order.size(), 3u);
 
+        // Work put off ends an alertable wait at once; a wait that is not alertable goes on.
+        work.completionsDue = 1;
+        work.putOff = true;
+        EXPECT_EQ(SleepEx(10000, TRUE), WAIT_IO_COMPLETION);
+        EXPECT_EQ(order.size(), 3u);
+        work.putOff = true;
+        Sleep(0);
+        EXPECT_EQ(order.size(), 3u);
+        EXPECT_TRUE(work.putOff);
+        EXPECT_EQ(SleepEx(0, TRUE), WAIT_IO_COMPLETION);
+        EXPECT_EQ(order.size(), 4u);
+
         // Work that must wait: the sleep ends at the retry time, or when the fd is writable.
-        for (const KvIdleWait wait : {KvIdleWait{-1, 2}, KvIdleWait{STDOUT_FILENO, INFINITE}}) {
+        for (const KvIdleWait wait :
+             {KvIdleWait{FALSE, -1, 2}, KvIdleWait{FALSE, STDOUT_FILENO, INFINITE}}) {
             work = IdleWork{work.thread, 0, 3, 1, wait};
             const auto start = std::chrono::steady_clock::now();
             EXPECT_EQ(SleepEx(10000, TRUE), WAIT_IO_COMPLETION);

@@ -63,6 +63,9 @@ inline constexpr uint32_t PKTDRV_PACKET_OTHER_HOST = 3;
 inline constexpr uint32_t PKTDRV_PACKET_OUTGOING = 4;  // sent by this host (loopback)
 
 inline constexpr uint32_t PKTDRV_MAX_FRAME = 1514;
+// Frames with a completion routine that a thread's sends hold before they leave without a wait
+// (W32N_PacketSendEx).
+inline constexpr uint32_t PKTDRV_SEND_BATCH = 64;
 
 // The record a posted read is completed into. Set Capacity (at most PKTDRV_MAX_FRAME) before
 // posting; on completion Status is 0 and Length holds the frame's length. Only Capacity bytes
@@ -109,11 +112,11 @@ KV_EXTERN_C PKTDRV_API BOOL KV_STDCALL W32N_DisableLoopback(int32_t handle, uint
 //   - Without a routine the frame goes out at once (waiting up to about 100 ms while the link
 //     is busy): non-zero means it left.
 //   - With a routine the driver keeps a copy and the frames of the calling thread leave in
-//     batches: when it holds 32, when the thread would sleep in any wait, and when it closes the
-//     handle. The routine then runs on the calling thread during an alertable wait: error 0 and
-//     the length once the frame left; ERROR_OPERATION_ABORTED when the handle was closed by
-//     another thread first; or the link's error, which the thread's next send on the handle also
-//     answers. While the batch fills, the thread's next alertable wait returns at once
+//     batches: when it holds PKTDRV_SEND_BATCH, when the thread would sleep in any wait, and
+//     when it closes the handle. The routine then runs on the calling thread during an alertable
+//     wait: error 0 and the length once the frame left; ERROR_OPERATION_ABORTED when the handle was
+//     closed by another thread first; or the link's error, which the thread's next send on the
+//     handle also answers. While the batch fills, the thread's next alertable wait returns at once
 //     (WAIT_IO_COMPLETION) so that it can hand over its next frame. A busy link keeps the frames
 //     until it takes them; nothing blocks.
 KV_EXTERN_C PKTDRV_API BOOL KV_STDCALL W32N_PacketSendEx(int32_t handle, const uint8_t* frame,

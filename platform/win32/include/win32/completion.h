@@ -30,11 +30,16 @@ KVWIN32_API void KvRemoveAlertSource(HANDLE thread, ULONG_PTR key);
 // alertable wait runs them at once and answers WAIT_IO_COMPLETION). When work is left that has to
 // wait for the system, the routine says what for in `wait`; the sleep then also ends when that
 // fd turns writable, or after retryMs, and the routine runs again.
+//
+// In an alertable wait a routine may instead put its work off and answer TRUE: the wait then
+// ends at once with WAIT_IO_COMPLETION, as the thread has just handed it more work and may hand
+// over more before any of it is due. It must not answer TRUE twice without new work in between.
 struct KvIdleWait {
+    BOOL alertable = FALSE;    // in: the wait may end for completions
     int fd = -1;               // watched for POLLOUT; -1: none
     DWORD retryMs = INFINITE;  // run again after this at the latest
 };
-using KvIdleRoutine = void (*)(ULONG_PTR key, KvIdleWait* wait);
+using KvIdleRoutine = BOOL (*)(ULONG_PTR key, KvIdleWait* wait);
 
 // Adds an idle routine to the calling thread for as long as the thread runs; a key is added
 // once (adding it again only replaces the routine). FALSE when memory runs out.
