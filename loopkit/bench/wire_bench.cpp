@@ -38,6 +38,8 @@
 
 #include <support/veth_pair.h>
 
+#include "receive_ring.h"
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -155,17 +157,16 @@ struct Tally {
 // EtherType 0x6000 from a 02:... source, whose last four address bytes carry a sequence number.
 class RingReceiver {
 public:
-    static constexpr unsigned kBlockSize = 256 * 1024;
-    static constexpr unsigned kBlockCount = 128;
-    static constexpr unsigned kFrameSize = 2048;
-    static constexpr unsigned kRetireMs = 2;
+    using Ring = pktdrv::ReceiveRing;
 
     RingReceiver(const VethPair& pair, size_t length) : length_(length) {
         fd_ = pair.inside(1, [] { return socket(AF_PACKET, SOCK_RAW | SOCK_CLOEXEC, 0); });
         const int ifindex =
             pair.inside(1, [] { return static_cast<int>(if_nametoindex(VethPair::kSecond)); });
         stop_ = eventfd(0, EFD_CLOEXEC);
-        if (fd_ < 0 || stop_ < 0 || !mapRing() || !bindAll(ifindex)) {
+        // The ring comes before the bind, so it holds every frame from the bind on.
+        if (fd_ >= 0) ring_ = Ring::map(fd_);
+        if (fd_ < 0 || stop_ < 0 || ring_ == nullptr || !bindAll(ifindex)) {
             std::perror("ring receiver");
             std::exit(1);
         }
@@ -176,7 +177,7 @@ public:
         const uint64_t one = 1;
         (void)!write(stop_, &one, sizeof one);
         reader_.join();
-        munmap(ring_, size_t{kBlockSize} * kBlockCount);
+        Ring::unmap(ring_);
         close(stop_);
         close(fd_);
     }
@@ -195,25 +196,6 @@ public:
     }
 
 private:
-    // The ring is set up before the socket is bound, so it holds every frame from the bind on.
-    bool mapRing() {
-        const int version = TPACKET_V3;
-        tpacket_req3 request{};
-        request.tp_block_size = kBlockSize;
-        request.tp_block_nr = kBlockCount;
-        request.tp_frame_size = kFrameSize;
-        request.tp_frame_nr = kBlockSize / kFrameSize * kBlockCount;
-        request.tp_retire_blk_tov = kRetireMs;
-        if (setsockopt(fd_, SOL_PACKET, PACKET_VERSION, &version, sizeof version) != 0 ||
-            setsockopt(fd_, SOL_PACKET, PACKET_RX_RING, &request, sizeof request) != 0)
-            return false;
-        void* ring = mmap(nullptr, size_t{kBlockSize} * kBlockCount, PROT_READ | PROT_WRITE,
-                          MAP_SHARED, fd_, 0);
-        if (ring == MAP_FAILED) return false;
-        ring_ = static_cast<uint8_t*>(ring);
-        return true;
-    }
-
     bool bindAll(int ifindex) {
         sockaddr_ll address{};
         address.sll_family = AF_PACKET;
@@ -226,8 +208,7 @@ private:
         std::array<pollfd, 2> waits{pollfd{fd_, POLLIN | POLLERR, 0}, pollfd{stop_, POLLIN, 0}};
         unsigned current = 0;
         while (!stopping_.load(std::memory_order_relaxed)) {
-            auto* block =
-                reinterpret_cast<tpacket_block_desc*>(ring_ + size_t{current} * kBlockSize);
+            tpacket_block_desc* block = Ring::block(ring_, current);
             if ((__atomic_load_n(&block->hdr.bh1.block_status, __ATOMIC_ACQUIRE) &
                  TP_STATUS_USER) == 0) {
                 poll(waits.data(), waits.size(), -1);
@@ -235,7 +216,7 @@ private:
             }
             walk(*block);
             __atomic_store_n(&block->hdr.bh1.block_status, TP_STATUS_KERNEL, __ATOMIC_RELEASE);
-            current = (current + 1) % kBlockCount;
+            current = (current + 1) % Ring::kBlockCount;
         }
     }
 

@@ -1,5 +1,7 @@
 #include "socket_adapter.h"
 
+#include "receive_ring.h"
+
 #include <arpa/inet.h>
 #include <linux/filter.h>
 #include <linux/if_ether.h>
@@ -20,11 +22,6 @@
 namespace pktdrv {
 namespace {
 
-// 128 blocks of 256 KiB: about 100 000 small frames or 20 000 full ones of slack at full rate.
-constexpr unsigned kBlockSize = 256 * 1024;
-constexpr unsigned kBlockCount = 128;
-constexpr unsigned kFrameSize = 2048;  // the ring's unit of accounting; frames pack tighter
-constexpr unsigned kRetireMs = 2;      // a partly filled block reaches the reader after this
 constexpr size_t kSendBurst = PKTDRV_SEND_BATCH;  // frames per sendmmsg()
 
 DWORD errorFromErrno(int code) {
@@ -92,7 +89,7 @@ public:
     SocketAdapter(int fd, int ifindex, const MacAddress& address)
         : Adapter(address), fd_(fd), ifindex_(ifindex) {}
     ~SocketAdapter() override {
-        if (ring_ != nullptr) munmap(ring_, size_t{kBlockSize} * kBlockCount);
+        ReceiveRing::unmap(ring_);
         close(fd_);
     }
 
@@ -161,20 +158,8 @@ public:
 
 protected:
     DWORD prepareReceive() override {
-        const int version = TPACKET_V3;
-        tpacket_req3 request{};
-        request.tp_block_size = kBlockSize;
-        request.tp_block_nr = kBlockCount;
-        request.tp_frame_size = kFrameSize;
-        request.tp_frame_nr = kBlockSize / kFrameSize * kBlockCount;
-        request.tp_retire_blk_tov = kRetireMs;
-        if (setsockopt(fd_, SOL_PACKET, PACKET_VERSION, &version, sizeof version) != 0 ||
-            setsockopt(fd_, SOL_PACKET, PACKET_RX_RING, &request, sizeof request) != 0)
-            return errorFromErrno(errno);
-        void* ring = mmap(nullptr, size_t{kBlockSize} * kBlockCount, PROT_READ | PROT_WRITE,
-                          MAP_SHARED, fd_, 0);
-        if (ring == MAP_FAILED) return errorFromErrno(errno);
-        ring_ = static_cast<uint8_t*>(ring);
+        ring_ = ReceiveRing::map(fd_);
+        if (ring_ == nullptr) return errorFromErrno(errno);
         // Receive from now on, through the filter in force (nothing while it is 0). A handle
         // that only sends never gets here, so the host's frames are not copied to it.
         if (DWORD error = applyPacketFilter(packetFilter()); error != ERROR_SUCCESS) return error;
@@ -206,7 +191,7 @@ protected:
 
 private:
     bool openBlock() {
-        auto* block = reinterpret_cast<tpacket_block_desc*>(ring_ + size_t{current_} * kBlockSize);
+        tpacket_block_desc* block = ReceiveRing::block(ring_, current_);
         if ((__atomic_load_n(&block->hdr.bh1.block_status, __ATOMIC_ACQUIRE) & TP_STATUS_USER) == 0)
             return false;
         block_ = block;
@@ -219,7 +204,7 @@ private:
     void closeBlock() {
         __atomic_store_n(&block_->hdr.bh1.block_status, TP_STATUS_KERNEL, __ATOMIC_RELEASE);
         block_ = nullptr;
-        current_ = (current_ + 1) % kBlockCount;
+        current_ = (current_ + 1) % ReceiveRing::kBlockCount;
     }
 
     const int fd_;
