@@ -4,7 +4,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "driver_fixture.h"
 
@@ -14,6 +17,7 @@ using namespace pktdrv_test;
 
 constexpr Mac kOther{0x02, 0x11, 0x22, 0x33, 0x44, 0x55};
 constexpr Mac kMulticast{0x01, 0x00, 0x5E, 0x00, 0x00, 0x01};
+constexpr Mac kBroadcastMac{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
 std::string medium() {
     static int count = 0;
@@ -230,6 +234,53 @@ TEST_F(MemoryMedium, CancelledReadsStayEmptyAndCloseAbortsTheRest) {
     SleepEx(20, TRUE);
     EXPECT_FALSE(cancelled.done);
     receiver = W32N_OpenAdapter(name_.c_str());
+}
+
+TEST_F(MemoryMedium, AReadThatCannotBeCancelledAnyMoreCompletesBeforeTheCancelReturns) {
+    // Another thread drains the handle too, and fills whichever read comes first, ours as well.
+    ASSERT_EQ(setFilter(receiver, PKTDRV_FILTER_BROADCAST), ERROR_SUCCESS);
+    constexpr uint32_t kReleased = 0xDEAD;
+    std::atomic<bool> stop{false};
+    std::thread traffic([&] {
+        while (!stop)
+            send(sender, frameTo(kBroadcastMac, kOther, 1));
+    });
+    std::thread drainer([&] {
+        Read theirs[4];
+        while (!stop) {
+            for (Read& read : theirs) {
+                if (!read.done && read.packet.Capacity != 0) continue;
+                read.post(receiver);
+            }
+            SleepEx(1, TRUE);
+        }
+        for (Read& read : theirs)
+            W32N_CancelPacketRead(receiver, &read.packet);
+        while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
+        }
+    });
+    // Our reads, released after their cancel and our completions: nothing may write them then.
+    std::vector<std::unique_ptr<Read>> released;
+    for (int round = 0; round < 1000; ++round) {
+        std::vector<std::unique_ptr<Read>> reads;
+        for (int i = 0; i < 8; ++i) {
+            reads.push_back(std::make_unique<Read>());
+            ASSERT_TRUE(reads.back()->post(receiver));
+        }
+        for (auto& read : reads)
+            W32N_CancelPacketRead(receiver, &read->packet);
+        while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
+        }
+        for (auto& read : reads) {
+            read->packet.Status = kReleased;
+            released.push_back(std::move(read));
+        }
+    }
+    stop = true;
+    traffic.join();
+    drainer.join();
+    for (const auto& read : released)
+        ASSERT_EQ(read->packet.Status, kReleased);
 }
 
 TEST_F(MemoryMedium, RefusesBadLengthsAndReadsWithoutARoutine) {
