@@ -83,6 +83,7 @@ DWORD Adapter::postRead(KvRAS_PACKET* packet, unsigned long* transferred, OVERLA
     if (DWORD error = ensureReceive(); error != ERROR_SUCCESS) return error;
     HANDLE thread = GetCurrentThreadApcTarget();
     std::lock_guard lock(readsLock_);
+    if (closed()) return ERROR_INVALID_HANDLE;
     if (readsPerThread_[thread]++ == 0) KvAddAlertSource(thread, readyFd(), drainHandle, key_);
     reads_.push_back(PostedRead{packet, transferred, overlapped, routine, thread});
     return ERROR_SUCCESS;
@@ -136,8 +137,9 @@ unsigned Adapter::drain() {
     return ran;
 }
 
-void Adapter::abortReads() {
+void Adapter::close() {
     std::lock_guard lock(readsLock_);
+    closed_.store(true, std::memory_order_release);
     for (const auto& [thread, count] : readsPerThread_)
         KvRemoveAlertSource(thread, key_);
     readsPerThread_.clear();
@@ -151,6 +153,7 @@ void Adapter::abortReads() {
 
 DWORD Adapter::sendNow(std::span<const uint8_t> frame) {
     constexpr int kAttempts = 100;
+    if (closed()) return ERROR_INVALID_HANDLE;
     const OutgoingFrame one{frame.data(), static_cast<uint32_t>(frame.size())};
     for (int attempt = 0;; ++attempt) {
         const SendResult result = sendFrames({&one, 1});

@@ -70,8 +70,9 @@ public:
     // Sends one frame now, waiting a little (about 100 ms at most) while the link is busy.
     DWORD sendNow(std::span<const uint8_t> frame);
 
-    // Closed handles send and receive no more; frames still held for them are withdrawn.
-    void markClosed() { closed_.store(true, std::memory_order_release); }
+    // Closes the adapter: it takes no more reads, and every posted read ends with
+    // ERROR_OPERATION_ABORTED, queued to its thread. Frames still held for it are withdrawn.
+    void close();
     bool closed() const { return closed_.load(std::memory_order_acquire); }
 
     // `key` names this adapter to the threads' alert sources (its handle number).
@@ -84,8 +85,6 @@ public:
     // Fills posted reads with waiting frames; routines of reads the calling thread posted run
     // here, others are queued to their threads. Answers how many ran here.
     unsigned drain();
-    // Ends every posted read with ERROR_OPERATION_ABORTED, queued to its thread.
-    void abortReads();
 
 protected:
     void storeFilter(uint32_t filter) { filter_.store(filter, std::memory_order_relaxed); }

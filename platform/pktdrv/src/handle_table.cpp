@@ -45,14 +45,16 @@ std::shared_ptr<Adapter> findAdapter(int32_t handle) {
     if (cache.handle == handle && cache.removals == removals) {
         if (auto adapter = cache.adapter.lock()) return adapter;
     }
-    std::shared_ptr<Adapter> adapter;
-    {
-        std::lock_guard lock(handles.lock);
-        auto it = handles.adapters.find(handle);
-        if (it != handles.adapters.end()) adapter = it->second;
-    }
+    std::shared_ptr<Adapter> adapter = lookupAdapter(handle);
     cache = {handle, adapter, removals};
     return adapter;
+}
+
+std::shared_ptr<Adapter> lookupAdapter(int32_t handle) {
+    HandleTable& handles = table();
+    std::lock_guard lock(handles.lock);
+    auto it = handles.adapters.find(handle);
+    return it != handles.adapters.end() ? it->second : nullptr;
 }
 
 std::shared_ptr<Adapter> removeAdapter(int32_t handle) {

@@ -54,7 +54,7 @@ public:
             std::lock_guard lock(medium_->lock);
             std::erase(medium_->members, this);
         }
-        close(readyFd_);
+        ::close(readyFd_);
     }
 
     DWORD applyPacketFilter(uint32_t filter) override {

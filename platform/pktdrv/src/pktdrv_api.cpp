@@ -112,13 +112,14 @@ int32_t W32N_OpenAdapter(const char* interfaceName) {
 }
 
 BOOL W32N_CloseAdapter(int32_t handle) {
-    std::shared_ptr<Adapter> adapter = removeAdapter(handle);
+    std::shared_ptr<Adapter> adapter = lookupAdapter(handle);
     if (!adapter) return fail(ERROR_INVALID_HANDLE);
     // What this thread still holds goes out first; other threads' held frames are withdrawn.
     if (SendBatch* batch = heldBatch(); batch != nullptr && !batch->empty()) batch->flush();
-    adapter->markClosed();
-    adapter->abortReads();
-    return TRUE;
+    // Reads are aborted while the handle still names the adapter: a cancel that finds no read
+    // any more finds its completion queued already.
+    adapter->close();
+    return removeAdapter(handle) ? TRUE : fail(ERROR_INVALID_HANDLE);
 }
 
 uint8_t W32N_IsWindows95(void) {

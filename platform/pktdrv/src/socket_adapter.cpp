@@ -90,7 +90,7 @@ public:
         : Adapter(address), fd_(fd), ifindex_(ifindex) {}
     ~SocketAdapter() override {
         ReceiveRing::unmap(ring_);
-        close(fd_);
+        ::close(fd_);
     }
 
     // Binds to the interface; protocol 0 receives nothing, ETH_P_ALL every kind of frame.

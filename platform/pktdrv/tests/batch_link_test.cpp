@@ -120,7 +120,7 @@ TEST_F(BatchOnALink, HoldsNoMoreThanItsLimitForABusyLinkAndWithdrawsAClosedOnes)
         ASSERT_EQ(hold(sends[i], static_cast<uint8_t>(i)), ERROR_SUCCESS);
     EXPECT_EQ(hold(sends.back(), 0), PKTDRV_ERROR_NOT_READY);
 
-    link->markClosed();
+    link->close();
     while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
     }
     EXPECT_EQ(sends[0].error, ERROR_OPERATION_ABORTED);
