@@ -111,8 +111,8 @@ void TxEngine::run() {
 }
 
 void TxEngine::settleInFlight() {
-    // No longer: a stalled link must not hold up stop and close. Frames that do not leave are
-    // not counted; the driver drops them when this thread ends.
+    // kSettleMs at the most: a stalled link must not hold up stop and close. Frames that do not
+    // leave are not counted; the driver drops them when this thread ends.
     const DWORD start = GetTickCount();
     for (DWORD waited = 0; inFlight_ > 0 && waited < kSettleMs; waited = GetTickCount() - start)
         SleepEx(kSettleMs - waited, TRUE);

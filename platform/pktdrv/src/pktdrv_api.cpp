@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include "handle_table.h"
@@ -90,8 +91,12 @@ BOOL holdForBatch(int32_t handle, const uint8_t* frame, unsigned long length,
         adapter = &found;
     }
     if (!validFrame(frame, length)) return fail(ERROR_INVALID_PARAMETER);
-    const DWORD error =
-        batch->hold(handle, *adapter, {frame, length}, transferred, overlapped, routine);
+    DWORD error = ERROR_SUCCESS;
+    try {
+        error = batch->hold(handle, *adapter, {frame, length}, transferred, overlapped, routine);
+    } catch (const std::bad_alloc&) {
+        error = ERROR_NOT_ENOUGH_MEMORY;
+    }
     return error == ERROR_SUCCESS ? TRUE : fail(error);
 }
 

@@ -46,13 +46,17 @@ DWORD SendBatch::hold(int32_t handle, const std::shared_ptr<Adapter>& adapter,
     if (DWORD error = takeFailure(adapter.get()); error != ERROR_SUCCESS) return error;
     if (!entries_) {
         entries_ = std::make_unique<Entry[]>(kHoldLimit);
+        if (!KvAddIdleRoutine(flushHeld, 0)) {
+            entries_.reset();
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
         thread_ = GetCurrentThreadApcTarget();
-        KvAddIdleRoutine(flushHeld, 0);
     }
     if (count_ == kHoldLimit) {
         flush();
         if (count_ == kHoldLimit) return PKTDRV_ERROR_NOT_READY;
     }
+    keepAlive(handle, adapter);  // first: what may throw comes before the frame counts
     Entry& entry = at(count_);
     entry.adapter = adapter.get();
     entry.length = static_cast<uint32_t>(frame.size());
@@ -61,7 +65,6 @@ DWORD SendBatch::hold(int32_t handle, const std::shared_ptr<Adapter>& adapter,
     entry.routine = routine;
     std::memcpy(entry.data, frame.data(), frame.size());
     ++count_;
-    keepAlive(handle, adapter);
     fresh_ = true;
     if (count_ >= kFlushCount) flush();
     return ERROR_SUCCESS;
@@ -113,11 +116,11 @@ void SendBatch::flush(KvIdleWait* wait) {
 
 void SendBatch::keepAlive(int32_t handle, const std::shared_ptr<Adapter>& adapter) {
     if (adapter == last_) return;
-    lastHandle_ = handle;
-    last_ = adapter;
     if (std::none_of(adapters_.begin(), adapters_.end(),
                      [&](const auto& kept) { return kept == adapter; }))
         adapters_.push_back(adapter);
+    lastHandle_ = handle;
+    last_ = adapter;
 }
 
 namespace {
