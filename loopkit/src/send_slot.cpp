@@ -37,14 +37,13 @@ void SendSlotPool::give(SendSlot* slot) {
 }
 
 void SendSlotPool::reclaimAll() {
-    std::unique_lock guard(lock_, std::defer_lock);
-    if (shared_) guard.lock();
-    free_.clear();
-    for (const auto& slot : owned_) {
-        slot->tag = 0;
-        slot->event.close();
-        free_.push_back(slot.get());
+    {
+        std::unique_lock guard(lock_, std::defer_lock);
+        if (shared_) guard.lock();
+        free_.clear();
     }
+    for (const auto& slot : owned_)
+        give(slot.get());
 }
 
 }  // namespace loopkit

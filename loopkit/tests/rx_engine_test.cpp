@@ -183,7 +183,8 @@ TEST_F(RxEngineTest, ClosingTheHandleAsACaptureEndsLeavesItsReadsAlone) {
                                      REPORT_ALL, nullptr, nullptr, 0, nullptr, nullptr, 0,
                                      nullptr));
         KvRxStopCapture(engine);
-        std::this_thread::sleep_for(std::chrono::microseconds(round * 150));
+        for (int turn = 0; turn < round * 20; ++turn)  // give way to the worker a little longer
+            std::this_thread::yield();                 // in every round
         EXPECT_TRUE(W32N_CloseAdapter(handle));
         KvRxClose(engine);
     }

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <support/packet_driver.h>
 #include <support/run_program.h>
 #include <support/veth_pair.h>
 
@@ -14,25 +13,17 @@
 #include <cstring>
 #include <memory>
 #include <regex>
-#include <thread>
+
+#include "loopkit_fixture.h"
 
 namespace {
 
+using loopkit_test::waitUntil;
 using testsupport::VethPair;
-using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 constexpr unsigned long kFrames = 300;
-
-// Polls `done()` until it holds or the time is up.
-template <typename Done>
-bool waitUntil(Done done, std::chrono::milliseconds timeout = 20s) {
-    for (const auto end = Clock::now() + timeout; !done();) {
-        if (Clock::now() >= end) return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
 
 // The adapters and engines of one test run, on a pair of its own.
 struct Bench {
@@ -155,8 +146,13 @@ TEST_F(VethEngines, AScriptWithoutPausesCountsEveryFrameOnFreshHandles) {
     }
 }
 
-// What the interface's queueing discipline took: frames sent on and frames still queued.
-unsigned long queuedByTheLink(const VethPair& pair) {
+// What the interface's queueing discipline took: frames sent on, and frames still queued.
+struct LinkQueue {
+    unsigned long sent = 0;
+    unsigned long backlog = 0;
+};
+
+LinkQueue linkQueue(const VethPair& pair) {
     const testsupport::Outcome tc = testsupport::run(
         "/usr/sbin/ip", {"netns", "exec", pair.ns(0), "tc", "-s", "qdisc", "show", "dev", "kva"});
     const std::string& output = tc.out;
@@ -165,9 +161,9 @@ unsigned long queuedByTheLink(const VethPair& pair) {
         !std::regex_search(output, sent, std::regex(R"(Sent \d+ bytes (\d+) pkt)")) ||
         !std::regex_search(output, backlog, std::regex(R"(backlog \S+ (\d+)p)"))) {
         ADD_FAILURE() << "tc answered " << tc.status << ": " << output << tc.err;
-        return 0;
+        return {};
     }
-    return std::stoul(sent[1]) + std::stoul(backlog[1]);
+    return {std::stoul(sent[1]), std::stoul(backlog[1])};
 }
 
 TEST_F(VethEngines, StopAndCloseReturnAtOnceOnAStalledLinkAndCountWhatLeft) {
@@ -177,14 +173,8 @@ TEST_F(VethEngines, StopAndCloseReturnAtOnceOnAStalledLinkAndCountWhatLeft) {
                               .c_str()),
               0);
     ASSERT_TRUE(KvTxSend(bench->tx, 0, nullptr, 36, 0, 0, true, false, false, 0, nullptr, nullptr));
-    // Stalled once the count stops moving.
-    unsigned sent = 0;
-    ASSERT_TRUE(waitUntil([&] {
-        const unsigned before = KvTxGetPacketSent(bench->tx);
-        std::this_thread::sleep_for(100ms);
-        sent = KvTxGetPacketSent(bench->tx);
-        return sent > 0 && sent == before;
-    }));
+    // Stalled once the link holds frames back: at this rate they stay queued.
+    ASSERT_TRUE(waitUntil([&] { return linkQueue(*bench->pair).backlog > 0; }));
     const auto start = Clock::now();
     EXPECT_TRUE(KvTxSendStop(bench->tx));
     ASSERT_TRUE(waitUntil([&] { return !KvTxIsSending(bench->tx); }));
@@ -193,7 +183,8 @@ TEST_F(VethEngines, StopAndCloseReturnAtOnceOnAStalledLinkAndCountWhatLeft) {
     bench->tx = nullptr;
     EXPECT_LT(Clock::now() - start, 1s);
     // Frames count as sent once the link took them, and only then.
-    EXPECT_EQ(counted, queuedByTheLink(*bench->pair));
+    const LinkQueue taken = linkQueue(*bench->pair);
+    EXPECT_EQ(counted, taken.sent + taken.backlog);
 }
 
 }  // namespace

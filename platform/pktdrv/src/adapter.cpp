@@ -161,8 +161,7 @@ DWORD Adapter::sendNow(std::span<const uint8_t> frame) {
         if (result.busy == SendResult::Busy::No) return result.error;
         if (attempt == kAttempts) return PKTDRV_ERROR_NOT_READY;
         // Wait for room as a driver would, a millisecond at a time.
-        const bool writable = result.busy == SendResult::Busy::UntilWritable && sendFd() >= 0;
-        pollfd room{writable ? sendFd() : -1, POLLOUT, 0};
+        pollfd room{roomFd(result), POLLOUT, 0};
         poll(&room, 1, 1);
     }
 }

@@ -67,6 +67,11 @@ public:
     virtual SendResult sendFrames(std::span<const OutgoingFrame> frames) = 0;
     // The fd that turns writable when a busy link has room again, or -1.
     virtual int sendFd() const { return -1; }
+    // What a send the link found busy waits for: the fd to watch for room, or -1 to try again a
+    // moment later.
+    int roomFd(const SendResult& result) const {
+        return result.busy == SendResult::Busy::UntilWritable ? sendFd() : -1;
+    }
     // Sends one frame now, waiting a little (about 100 ms at most) while the link is busy.
     DWORD sendNow(std::span<const uint8_t> frame);
 

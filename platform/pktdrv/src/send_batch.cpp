@@ -99,12 +99,8 @@ void SendBatch::flush(KvIdleWait* wait) {
             continue;
         }
         if (wait != nullptr) {
-            const bool writable = result.busy == SendResult::Busy::UntilWritable;
-            if (writable && adapter->sendFd() >= 0) {
-                wait->fd = adapter->sendFd();
-            } else {
-                wait->retryMs = 1;
-            }
+            wait->fd = adapter->roomFd(result);
+            if (wait->fd < 0) wait->retryMs = 1;
         }
         return;
     }

@@ -10,6 +10,7 @@
 namespace {
 
 using namespace pktdrv;
+using pktdrv_test::runCompletions;
 using pktdrv_test::Send;
 
 // Takes frames until told otherwise; remembers the first byte of each frame it took.
@@ -46,8 +47,7 @@ protected:
     void TearDown() override {
         link->room = SIZE_MAX;
         batch().flush();
-        while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
-        }
+        runCompletions();
     }
     static SendBatch& batch() { return *threadBatch(); }
     DWORD hold(Send& send, uint8_t tag) {
@@ -77,14 +77,12 @@ TEST_F(BatchOnALink, ABusyLinkKeepsItsFramesInOrderUntilItTakesThem) {
         batch().flush(&wait);
         EXPECT_EQ(wait.fd, c.fd);
         EXPECT_EQ(wait.retryMs, c.retryMs);
-        while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
-        }
+        runCompletions();
         EXPECT_EQ(sends[9].completions, 1);
         EXPECT_EQ(sends[10].completions, 0);  // still held
 
         link->room = SIZE_MAX;
-        while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
-        }
+        runCompletions();
         for (uint8_t i = 0; i < SendBatch::kFlushCount; ++i) {
             ASSERT_EQ(link->taken[i], i);
             EXPECT_EQ(sends[i].error, 0u);
@@ -98,8 +96,7 @@ TEST_F(BatchOnALink, ARefusalFailsTheRestAndTheNextSendOnce) {
     std::vector<Send> sends(5);
     for (uint8_t i = 0; i < 5; ++i)
         ASSERT_EQ(hold(sends[i], i), ERROR_SUCCESS);
-    while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
-    }
+    runCompletions();
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(sends[i].error, i < 3 ? 0u : 31u) << i;
         EXPECT_EQ(sends[i].transferred, i < 3 ? 60u : 0u) << i;
@@ -108,8 +105,7 @@ TEST_F(BatchOnALink, ARefusalFailsTheRestAndTheNextSendOnce) {
     Send next;
     EXPECT_EQ(hold(next, 5), 31u);
     EXPECT_EQ(hold(next, 5), ERROR_SUCCESS);
-    while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
-    }
+    runCompletions();
     EXPECT_EQ(next.error, 0u);
 }
 
@@ -121,8 +117,7 @@ TEST_F(BatchOnALink, HoldsNoMoreThanItsLimitForABusyLinkAndWithdrawsAClosedOnes)
     EXPECT_EQ(hold(sends.back(), 0), PKTDRV_ERROR_NOT_READY);
 
     link->close();
-    while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
-    }
+    runCompletions();
     EXPECT_EQ(sends[0].error, ERROR_OPERATION_ABORTED);
     EXPECT_EQ(sends[SendBatch::kHoldLimit - 1].error, ERROR_OPERATION_ABORTED);
     EXPECT_TRUE(batch().empty());

@@ -74,6 +74,12 @@ struct Read {
     uint8_t tag() const { return packet.Data[14]; }
 };
 
+// Runs every completion queued to the calling thread.
+inline void runCompletions() {
+    while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
+    }
+}
+
 // A send record whose completions note error, bytes and order.
 struct Send {
     OVERLAPPED overlapped{};  // first, so the completion finds its record
@@ -134,8 +140,7 @@ private:
             read.post(handle);
         }
         W32N_CancelPacketRead(handle, &read.packet);
-        while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
-        }
+        runCompletions();
     }
 
     std::atomic<bool> stop_{false};

@@ -50,8 +50,7 @@ protected:
     void TearDown() override {
         if (a > 0) W32N_CloseAdapter(a);
         if (b > 0) W32N_CloseAdapter(b);
-        while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
-        }
+        runCompletions();
     }
 
     // Tags of the frames `handle` receives until `last` arrives.

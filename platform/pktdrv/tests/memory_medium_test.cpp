@@ -37,8 +37,7 @@ protected:
     void TearDown() override {
         W32N_CloseAdapter(sender);
         W32N_CloseAdapter(receiver);
-        while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
-        }
+        runCompletions();
     }
 
     std::string name_;
@@ -256,8 +255,7 @@ TEST_F(MemoryMedium, AReadThatCannotBeCancelledAnyMoreCompletesBeforeTheCancelRe
         }
         for (Read& read : theirs)
             W32N_CancelPacketRead(receiver, &read.packet);
-        while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
-        }
+        runCompletions();
     });
     // Our reads, released after their cancel and our completions: nothing may write them then.
     std::vector<std::unique_ptr<Read>> released;
@@ -269,8 +267,7 @@ TEST_F(MemoryMedium, AReadThatCannotBeCancelledAnyMoreCompletesBeforeTheCancelRe
         }
         for (auto& read : reads)
             W32N_CancelPacketRead(receiver, &read->packet);
-        while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
-        }
+        runCompletions();
         for (auto& read : reads) {
             read->packet.Status = kReleased;
             released.push_back(std::move(read));

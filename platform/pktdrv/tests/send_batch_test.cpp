@@ -3,6 +3,7 @@
 // left.
 #include <gtest/gtest.h>
 
+#include <future>
 #include <string>
 #include <thread>
 
@@ -32,8 +33,7 @@ protected:
         listener.reset();
         if (sender > 0) W32N_CloseAdapter(sender);
         W32N_CloseAdapter(receiver);
-        while (SleepEx(0, TRUE) == WAIT_IO_COMPLETION) {
-        }
+        runCompletions();
     }
     static std::vector<uint8_t> frame(uint8_t tag) { return frameTo(kBroadcastMac, kOther, tag); }
 
@@ -101,32 +101,21 @@ TEST_F(BatchedSends, CloseSendsWhatItsThreadHoldsAndWithdrawsWhatOthersHold) {
     // Another thread holds frames for a handle that this thread closes.
     const int32_t shared = W32N_OpenAdapter(name_.c_str());
     Send theirs[2];
-    std::mutex step;
-    std::condition_variable stepped;
-    int stage = 0;
-    auto advanceTo = [&](int next) {
-        std::unique_lock lock(step);
-        stage = next;
-        stepped.notify_all();
-    };
-    auto awaitStage = [&](int wanted) {
-        std::unique_lock lock(step);
-        stepped.wait(lock, [&] { return stage >= wanted; });
-    };
+    std::promise<void> held, closed;
     BOOL laterSend = TRUE;
     DWORD laterError = 0;
     std::thread other([&] {
         theirs[0].post(shared, frame(3));
         theirs[1].post(shared, frame(4));
-        advanceTo(1);
-        awaitStage(2);
+        held.set_value();
+        closed.get_future().wait();
         waitAlertably([&] { return theirs[1].completions == 1; });
         laterSend = theirs[0].post(shared, frame(5));
         laterError = W32N_GetLastError();
     });
-    awaitStage(1);
-    ASSERT_TRUE(W32N_CloseAdapter(shared));
-    advanceTo(2);
+    held.get_future().wait();
+    EXPECT_TRUE(W32N_CloseAdapter(shared));
+    closed.set_value();
     other.join();
     EXPECT_EQ(theirs[0].error, ERROR_OPERATION_ABORTED);
     EXPECT_EQ(theirs[1].error, ERROR_OPERATION_ABORTED);

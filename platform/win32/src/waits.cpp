@@ -192,8 +192,7 @@ void sleepUntil(ThreadState& self, std::vector<pollfd>& fds, std::optional<Clock
 bool prepareSleep(ThreadState& self, bool alertable, const IdleLeft& idle,
                   std::vector<pollfd>& fds) {
     std::lock_guard lock(self.lock);
-    if (self.woken || (alertable && (!self.apcs.empty() || self.ownNext < self.ownApcs.size())))
-        return false;
+    if (self.woken || (alertable && hasApcs(self))) return false;
     fds.assign(1, pollfd{self.wakeFd, POLLIN, 0});
     if (alertable) {
         for (const AlertSource& source : self.sources)
