@@ -15,6 +15,9 @@ std::string RegReadValue(const std::string& path);
 void RegWriteString(const std::string& path, const std::string& text);
 // Writes a DWORD value (the 16-bit value, sign-extended), creating missing keys on the way.
 void RegWriteDword(const std::string& path, int16_t value);
+// A wider number must be checked against the 16-bit range first: it would wrap silently.
+template <class Number>
+void RegWriteDword(const std::string& path, Number value) = delete;
 // Deletes the value, or the key when the path ends in "\" (a key with subkeys stays).
 void RegDeletePath(const std::string& path);
 

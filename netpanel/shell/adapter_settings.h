@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "shell/texts.h"
+
 namespace netpanel {
 
 // A text field of exactly N characters: a longer value is cut, a shorter one padded with blanks.
@@ -27,11 +29,7 @@ public:
     // All N characters.
     const std::string& text() const { return text_; }
     // Without leading and trailing blanks.
-    std::string trimmed() const {
-        const size_t first = text_.find_first_not_of(' ');
-        if (first == std::string::npos) return {};
-        return text_.substr(first, text_.find_last_not_of(' ') - first + 1);
-    }
+    std::string trimmed() const { return trimBlanks(text_); }
 
     bool operator==(const FixedText&) const = default;
 

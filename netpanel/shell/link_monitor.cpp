@@ -92,7 +92,7 @@ void Velto::Timer1_Timer() {
     } else if (nicapi_.VBQueryWLSSID(AdapterInfo, ssid.data()) != 0 || allNul(ssid)) {
         SSIDStatus.setText("");
     } else {
-        SSIDStatus.setText(trimBlanks(ssid).size() == ssid.size() ? "Any" : textToNul(ssid));
+        SSIDStatus.setText(configuredSsidText(ssid));
     }
     StateFlags[UpdatingUi] = 0;
     Timer1.setInterval(1500);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "shell/texts.h"
+
 namespace netpanel {
 
 std::string textToNul(const SsidBuffer& buffer) {
@@ -13,10 +15,12 @@ bool allNul(const SsidBuffer& buffer) {
 }
 
 std::string trimBlanks(const SsidBuffer& buffer) {
-    const std::string all(buffer.begin(), buffer.end());
-    const size_t first = all.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return all.substr(first, all.find_last_not_of(' ') - first + 1);
+    return trimBlanks(std::string_view(buffer.data(), buffer.size()));
+}
+
+std::string configuredSsidText(const SsidBuffer& buffer) {
+    std::string text = textToNul(buffer);
+    return trimBlanks(text).size() == buffer.size() ? "Any" : text;
 }
 
 }  // namespace netpanel

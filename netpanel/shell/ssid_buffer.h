@@ -15,5 +15,9 @@ std::string textToNul(const SsidBuffer& buffer);
 bool allNul(const SsidBuffer& buffer);
 // All 33 characters with leading and trailing blanks removed (NULs are not blanks).
 std::string trimBlanks(const SsidBuffer& buffer);
+// The configured SSID as the window shows it: the text up to the first NUL, or "Any" when 33
+// characters remain after trimming (a buffer the library filled without a NUL). A 32-character
+// SSID shows as itself.
+std::string configuredSsidText(const SsidBuffer& buffer);
 
 }  // namespace netpanel

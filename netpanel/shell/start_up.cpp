@@ -17,6 +17,7 @@
 #include "shell/channel_plan.h"
 #include "shell/messages.h"
 #include "shell/ssid_buffer.h"
+#include "shell/texts.h"
 #include "shell/velto.h"
 
 namespace netpanel {
@@ -24,12 +25,6 @@ namespace {
 
 constexpr int32_t kOsWithWirelessService = 7;
 constexpr int32_t kEepromId = 0x1201;
-
-std::string upperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
 
 // Where the EEPROM image of an adapter keeps its first record, how long it is, and its kind.
 struct EepromGeometry {
@@ -228,7 +223,7 @@ void Velto::showAdapterSettings() {
 
     SsidBuffer ssid{};
     if (nicapi_.VBQueryWLSSID(AdapterInfo, ssid.data()) == 0) {
-        SSIDStatus.setText(trimBlanks(ssid).size() == ssid.size() ? "Any" : textToNul(ssid));
+        SSIDStatus.setText(configuredSsidText(ssid));
     }
 
     std::array<uint8_t, 6> mac{};
@@ -240,8 +235,12 @@ void Velto::showAdapterSettings() {
 
     showFrameCounts();
 
+    // The adapter's own preamble is no change of the user's on the Advanced tab.
     const int32_t preamble = nicapi_.VBQueryWLPreambleMode(AdapterInfo);
-    if (preamble >= 1 && preamble <= Preamble.listCount()) Preamble.setListIndex(preamble - 1);
+    const int16_t updating = StateFlags[UpdatingUi];
+    StateFlags[UpdatingUi] = 1;
+    Preamble.selectIfListed(preamble - 1);
+    StateFlags[UpdatingUi] = updating;
 
     const int32_t authentication = nicapi_.VBQueryWLAuthenticationMode(AdapterInfo);
     if (authentication != -1) gDefSettings.AuthenticationMode = authentication;
@@ -253,6 +252,7 @@ void Velto::buildChannelList() {
                            geometry.length);
     const ChannelPlan plan = findChannelPlan(EepromImage, geometry.firstRecord, geometry.length);
     Channel.clear();
+    ChannelMap.fill(0);
     int position = 0;
     for (int channel : allowedChannels(plan)) {
         Channel.addItem("Ch" + std::to_string(channel));

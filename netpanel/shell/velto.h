@@ -26,6 +26,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -270,6 +271,10 @@ public:
     int32_t SignalPercent = 0;
     int32_t LinkPercent = 0;
     std::string HelpFile;  // set by Form_Load: programDir + "/UHelp.chm"
+    int32_t ProfileCount = 0;       // mirror of "ProfileLinkNumber"
+    int32_t ActiveProfileLink = 0;  // mirror of "DefaultProfileLink"
+    std::array<std::string, 4> gstrKeyCache;  // key texts 1..4 as accepted or loaded (index 0: key 1)
+    int32_t gnSurveyJoined = 0;  // 1 while the adapter was last set up by a site-survey join
 
     // ---- Start-up and current adapter ----------------------------------------------------------
     // Runs before the window exists; false when the program ended.
@@ -296,12 +301,37 @@ public:
     // Returns true to cancel the closing.
     bool Form_QueryUnload(int unloadMode);
 
-    // ---- Configuration and profiles (netpanel/config) ------------------------------------------
-    void LoadProfileList();
-    void SelectDefaultProfile();
-    void cmdConfCreate_Click();
-    void CmdConfActivate_Click();
+    // ---- Configuration tab (netpanel/config) ---------------------------------------------------
     void ApplyConfiguration();
+    void cmdConfApply_Click();
+    void cmdConfUndo_Click();
+    void cmdConfRestore_Click();
+    void LoadProfileConfiguration();
+    void NetworkType_Click();
+    void Channel_Click();
+    void TxRate_Click();
+    void CombConfPSMode_Click();
+    void SetSSID_Change();
+
+    // ---- Configuration profiles ----------------------------------------------------------------
+    // Fills Profilename from "ProfileLinkNumber" and the "ProfileLink n" values.
+    void LoadProfileList();
+    // Selects the active profile; with no profile listed, creates "Default" from gCurSettings.
+    void SelectDefaultProfile();
+    void Profilename_Change();
+    void Profilename_Click();
+    void cmdConfCreate_Click();
+    void cmdConfRemove_Click();
+    void CmdConfActivate_Click();
+
+    // ---- Advanced tab --------------------------------------------------------------------------
+    void cmdAdvApply_Click();
+    void cmdAdvUndo_Click();
+    void cmdAdvRestore_Click();
+    void SetFragment_Scroll();
+    void SetRTS_CTS_Scroll();
+    void Preamble_Click();
+    void AuthMode_Click();
 
 private:
     // Connects the control and timer events to the handlers.
@@ -322,6 +352,37 @@ private:
     // Leaves the adapter to the system's wireless service, or takes it and activates the profile.
     void settleWirelessService();
     void showLinkSample(int32_t quality, int32_t signal);
+
+    // Configuration helpers (netpanel/config).
+    // A change on the tab enables its "Undo Changes" and "Apply Changes".
+    void configurationChanged();
+    void advancedChanged();
+    // Selects the Channel position of `channel` among the listed channels; false when unlisted.
+    bool selectChannel(int32_t channel);
+    // Channel is disabled in infrastructure mode (1), enabled otherwise.
+    void enableChannelFor(int32_t networkType);
+    // SetSSID shows the stored SSID trimmed, or "Any" for the empty one.
+    void showConfiguredSsid();
+    // Reads the five Configuration values of `profile` into gCurSettings and the controls.
+    void loadConfigurationFrom(const std::string& profile);
+    // Reads the four Advanced values of `profile` into gCurSettings and the controls.
+    void loadAdvancedFrom(const std::string& profile);
+    // A threshold slider at `value` (held to its range), its title and its number label.
+    void showFragmentThreshold(int32_t value);
+    void showRtsCtsThreshold(int32_t value);
+    // The titles and number labels of both sliders, from their values.
+    void showThresholdTitles();
+    // WEP is on while KeyLength shows "64 Bit" or "128 Bit".
+    bool wepOn() const { return KeyLength.listIndex() >= 1; }
+    // The profile names of Profilename's list.
+    const std::vector<std::string>& profileNames() const { return Profilename.items(); }
+    // The profile the box names, when its text is the entry at the selected position.
+    std::optional<std::string> selectedProfile() const;
+    // Selects the active profile (DefaultProfileLink) when it names a listed one; position 0
+    // when the link is out of range and profiles exist.
+    void reselectActiveProfile();
+    void writeProfileKeys();  // activation: the four WEP keys of gCurSettings to the adapter
+    void putProfileIntoForce(const std::string& profile);
     void sendTrayRecord(uint32_t message, int icon);
     bool isWindows95();
     // The hardware identifier of an adapter, from its driver key, in upper case.

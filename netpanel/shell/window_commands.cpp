@@ -1,5 +1,6 @@
 // The window's own commands: tab changes, "About", "Cancel", "Exit" and the close box.
 #include "platform/delay.h"
+#include "shell/texts.h"
 #include "shell/velto.h"
 
 namespace netpanel {
@@ -10,9 +11,24 @@ constexpr int32_t kOsWithWirelessService = 7;
 }  // namespace
 
 void Velto::SSTab1_Click(int /*previousTab*/) {
-    // The adapter's call fields start fresh for the tab entered; reloading what each tab shows
-    // (profile values, versions) joins here with those tabs.
     Nicapi::resetCallFields(AdapterInfo);
+    reselectActiveProfile();
+    cmdConfRemove.setEnabled(trimBlanks(Profilename.text()) != "Default");
+
+    const int tab = SSTab1.tab();
+    if (tab <= 2) gnSurveyJoined = 0;
+    // Tabs 1 and 4 show the profile named in the box; an empty name reads nothing.
+    const std::string profile = Profilename.text();
+    const bool named = !trimBlanks(profile).empty();
+    if (tab == 1) {
+        if (named) loadConfigurationFrom(profile);
+        cmdConfUndo.setEnabled(false);
+        cmdConfApply.setEnabled(false);
+    } else if (tab == 4) {
+        if (named) loadAdvancedFrom(profile);
+        cmdAdvUndo.setEnabled(false);
+        cmdAdvApply.setEnabled(false);
+    }
 }
 
 void Velto::AboutA_Click() {

@@ -30,8 +30,28 @@ void Velto::wire() {
     AboutA.Click = to(&Velto::AboutA_Click);
     Command4.Click = to(&Velto::Command4_Click);
 
+    NetworkType.Click = to(&Velto::NetworkType_Click);
+    Channel.Click = to(&Velto::Channel_Click);
+    TxRate.Click = to(&Velto::TxRate_Click);
+    CombConfPSMode.Click = to(&Velto::CombConfPSMode_Click);
+    SetSSID.Change = to(&Velto::SetSSID_Change);
+    cmdConfApply.Click = to(&Velto::cmdConfApply_Click);
+    cmdConfUndo.Click = to(&Velto::cmdConfUndo_Click);
+    cmdConfRestore.Click = to(&Velto::cmdConfRestore_Click);
+
+    Profilename.Change = to(&Velto::Profilename_Change);
+    Profilename.Click = to(&Velto::Profilename_Click);
     cmdConfCreate.Click = to(&Velto::cmdConfCreate_Click);
+    cmdConfRemove.Click = to(&Velto::cmdConfRemove_Click);
     CmdConfActivate.Click = to(&Velto::CmdConfActivate_Click);
+
+    SetFragment.Scroll = to(&Velto::SetFragment_Scroll);
+    SetRTS_CTS.Scroll = to(&Velto::SetRTS_CTS_Scroll);
+    Preamble.Click = to(&Velto::Preamble_Click);
+    AuthMode.Click = to(&Velto::AuthMode_Click);
+    cmdAdvApply.Click = to(&Velto::cmdAdvApply_Click);
+    cmdAdvUndo.Click = to(&Velto::cmdAdvUndo_Click);
+    cmdAdvRestore.Click = to(&Velto::cmdAdvRestore_Click);
 }
 
 }  // namespace netpanel

@@ -144,6 +144,12 @@ void ComboBox::setListIndex(int index) {
     raise(Click);
 }
 
+bool ComboBox::selectIfListed(int index) {
+    if (index < 0 || index >= listCount()) return false;
+    setListIndex(index);
+    return true;
+}
+
 void ComboBox::setText(std::string text) {
     if (text == text_) return;
     auto found = std::find(items_.begin(), items_.end(), text);

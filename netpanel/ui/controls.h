@@ -139,6 +139,9 @@ public:
     // -1 .. listCount()-1. Sets text() to the item ("" for -1) without Change, then raises Click,
     // also when the index was already selected.
     void setListIndex(int index);
+    // setListIndex(index) when 0 <= index < listCount(); otherwise nothing changes and the
+    // result is false. For positions that come from stored or reported values.
+    bool selectIfListed(int index);
     const std::string& text() const { return text_; }
     // Raises Change when the text differs; selects the first item equal to it, else -1 (no Click).
     void setText(std::string text);

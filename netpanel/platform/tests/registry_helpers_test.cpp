@@ -13,10 +13,17 @@ using RegistryHandles = TempRegistry;
 
 constexpr const char* kKey = "HKEY_CURRENT_USER\\Software\\Test\\";
 
+// The DWORD writer takes 16-bit numbers only: a wider one would wrap silently, so it must not
+// compile without a checked narrowing.
+template <class Number>
+concept WritesDword = requires(Number number) { RegWriteDword(std::string(), number); };
+static_assert(WritesDword<int16_t>);
+static_assert(!WritesDword<int32_t> && !WritesDword<int64_t> && !WritesDword<uint16_t>);
+
 TEST_F(RegistryPaths, ValuesReadBackAsText) {
     RegWriteString(std::string(kKey) + "SSID", "Lab AP");
-    RegWriteDword(std::string(kKey) + "Channel", 5);
-    RegWriteDword(std::string(kKey) + "Negative", -1);
+    RegWriteDword(std::string(kKey) + "Channel", int16_t{5});
+    RegWriteDword(std::string(kKey) + "Negative", int16_t{-1});
     RegWriteString(std::string(kKey) + "Empty", "");
     EXPECT_EQ(RegReadValue(std::string(kKey) + "SSID"), "Lab AP");
     EXPECT_EQ(RegReadValue(std::string(kKey) + "Channel"), "5");
@@ -29,7 +36,7 @@ TEST_F(RegistryPaths, ValuesReadBackAsText) {
 }
 
 TEST_F(RegistryPaths, WritesCreateMissingKeysAndStoreTheRightTypes) {
-    RegWriteDword("HKLM\\A\\B\\C\\Value", 7);
+    RegWriteDword("HKLM\\A\\B\\C\\Value", int16_t{7});
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "A\\B\\C", 0, KEY_READ, &key), ERROR_SUCCESS);
     DWORD type = 0, size = 0;
@@ -64,7 +71,7 @@ TEST_F(RegistryPaths, DeleteRemovesAValueOrALeafKeyAndFailsSilently) {
 
 TEST_F(RegistryHandles, CheckRegValueTellsPresentFromMissing) {
     RegWriteString("HKLM\\Drv\\0007\\Keys\\Key1", "");
-    RegWriteDword("HKLM\\Drv\\0007\\Count", 3);
+    RegWriteDword("HKLM\\Drv\\0007\\Count", int16_t{3});
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Drv\\0007", 0, nullptr, 0, KEY_ALL_ACCESS,
                               nullptr, &key, nullptr),
@@ -82,7 +89,7 @@ TEST_F(RegistryHandles, CheckRegValueTellsPresentFromMissing) {
 
 TEST_F(RegistryHandles, QueryValueExResults) {
     RegWriteString("HKCU\\Q\\Text", "abc");
-    RegWriteDword("HKCU\\Q\\Number", 12);
+    RegWriteDword("HKCU\\Q\\Number", int16_t{12});
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Q", &key), ERROR_SUCCESS);
     const BYTE blob[] = {9};

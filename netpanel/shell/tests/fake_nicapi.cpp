@@ -168,7 +168,42 @@ FAKE_API int32_t VBSetWLRestartNIC(WLAdapterInfo* adapter) {
         return result(#entry, otherwise);            \
     }
 
+// A set call taking one number: recorded with it; answers 0 unless scripted.
+#define FAKE_VALUE_SET(entry)                                       \
+    FAKE_API int32_t entry(WLAdapterInfo* adapter, int32_t value) { \
+        record(#entry, adapter, std::to_string(value));             \
+        return result(#entry, 0);                                   \
+    }
+
+FAKE_VALUE_SET(VBSetWLChannel)
+FAKE_VALUE_SET(VBSetWLTxRateControl)
+FAKE_VALUE_SET(VBSetWLNetworkType)
+FAKE_VALUE_SET(VBSetWLPSMode)
+FAKE_VALUE_SET(VBSetWLPreambleMode)
+FAKE_VALUE_SET(VBSetWLAuthenticationMode)
+FAKE_VALUE_SET(VBSetWLFragmentationThreshold)
+FAKE_VALUE_SET(VBSetWLRTSCTSThreshold)
+FAKE_VALUE_SET(VBSetWLWEPStatus)
+FAKE_VALUE_SET(VBSetWLWEPbit)
+FAKE_VALUE_SET(VBSetWLDefaultKeyID)
+
+// Recorded as: index is128 isDefault and the 13 key bytes in hexadecimal.
+FAKE_API int32_t VBSetWLWriteKey(WLAdapterInfo* adapter, int32_t index, int16_t is128,
+                                 int16_t isDefault, const uint8_t key[26]) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string bytes;
+    for (int i = 0; i < 13; ++i) {
+        bytes += kDigits[key[i] >> 4];
+        bytes += kDigits[key[i] & 15];
+    }
+    record("VBSetWLWriteKey", adapter,
+           std::to_string(index) + " " + std::to_string(is128) + " " + std::to_string(isDefault) +
+               " " + bytes);
+    return result("VBSetWLWriteKey", 0);
+}
+
 FAKE_VALUE_QUERY(VBQueryWLChannel, 6)
+FAKE_VALUE_QUERY(VBQueryWLNetworkType, 1)
 FAKE_VALUE_QUERY(VBQueryWLTxRateControl, 15)
 FAKE_VALUE_QUERY(VBQueryWLCurrentTxRate, 11)
 FAKE_VALUE_QUERY(VBQueryWLPreambleMode, 3)
@@ -191,7 +226,7 @@ FAKE_API int32_t VBQueryWLCurrentSSID(WLAdapterInfo* adapter, char ssid[33]) {
 
 FAKE_API int32_t VBSetWLSSID(WLAdapterInfo* adapter, const char* ssid) {
     record("VBSetWLSSID", adapter, "'" + std::string(ssid) + "'");
-    return 0;
+    return result("VBSetWLSSID", 0);
 }
 
 FAKE_API int32_t VBQueryWLCQSLCurrBSS(WLAdapterInfo* adapter, int32_t* qualitySum,

@@ -22,7 +22,9 @@ protected:
     void SetUp() override {
         VeltoTest::SetUp();
         addAdapter("0001", "Card A", kPcCardId);
+        storeProfiles({"Default"});  // not the first start: no profile is created
         startVelto();
+        host_.testClock().advance(0ms);  // the ticks the activation's waits held back
         fakeClearCalls();
         host_.clear();
     }
@@ -286,7 +288,9 @@ INSTANTIATE_TEST_SUITE_P(
         Timer1SsidCase{"ConfiguredFull", 2, "VBQueryWLSSID", 0, std::string(33, 'Z'), ' ', "Any"},
         Timer1SsidCase{"ConfiguredNulThenBlanks", 7, "VBQueryWLSSID", 0, std::string("Lab\0", 4),
                        ' ', "Lab"},
-        Timer1SsidCase{"ConfiguredNulPadded", 0, "VBQueryWLSSID", 0, "Lab", '\0', "Any"}),
+        Timer1SsidCase{"ConfiguredNulPadded", 0, "VBQueryWLSSID", 0, "Lab", '\0', "Lab"},
+        Timer1SsidCase{"Configured32Characters", 0, "VBQueryWLSSID", 0, std::string(32, 'S'),
+                       '\0', "SSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSS"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LinkMonitor, ReConnectLeavesAndRejoinsWithTwoSecondsOfWaiting) {
@@ -294,10 +298,11 @@ TEST_F(LinkMonitor, ReConnectLeavesAndRejoinsWithTwoSecondsOfWaiting) {
     openAndTickTimer1();
     fakeClearCalls();
     host_.clear();
+    const auto sleptBefore = host_.testClock().slept();
 
     velto_->CmdInfoScan.userClick();
 
-    EXPECT_EQ(host_.testClock().slept(), 2000ms);
+    EXPECT_EQ(host_.testClock().slept() - sleptBefore, 2000ms);
     EXPECT_THAT(calls(), ElementsAre("VBQueryWLSSID @0001", "VBSetWLSSID @0001 'TestTestTest'",
                                      "VBSetWLSSID @0001 'Office'", "VBSetWLRestartNIC @0001"));
     EXPECT_THAT(host_.log, ElementsAre("wait on", "wait off"));

@@ -140,7 +140,11 @@ TEST_F(StartUp, ReadsLimitsAndOpensTheFirstAdapterInThisOrder) {
                     "VBGetNICAdapterMAC @0001", "VBGetTxRxFrameCount @0001",
                     "VBQueryWLPreambleMode @0001", "VBQueryWLAuthenticationMode @0001",
                     "VBQueryWLIsWindows95", "VBWLReadEEPROM @0001 4609 1 512",
-                    "VBQueryWLIsWindows95", "VBKvGetOSVersion", "VBQueryWLIsWindows95"));
+                    "VBQueryWLIsWindows95",
+                    // The first start creates "Default" after one link refresh; nothing is sent.
+                    "VBQueryWLChannel @0001", "VBQueryWLCurrentTxRate @0001",
+                    "VBQueryWLPortStatus @0001", "VBQueryWLCurrentSSID @0001", "VBKvGetOSVersion",
+                    "VBQueryWLIsWindows95"));
     EXPECT_EQ(velto.AdapterInfo.AdapterHandle, 42);
 }
 
@@ -190,6 +194,7 @@ TEST_F(StartUp, RateMaskShowsTheHighestRateAndOthersLeaveTheText) {
     for (const auto& mask : masks)
         results.push_back(mask.first);
     script("VBQueryWLTxRateControl", results);
+    storeProfiles({"Default"});
     Velto& velto = startVelto();
 
     for (size_t i = 0; i < masks.size(); ++i) {
@@ -198,11 +203,12 @@ TEST_F(StartUp, RateMaskShowsTheHighestRateAndOthersLeaveTheText) {
     }
 }
 
-TEST_F(StartUp, ConfiguredSsidShowsAnyOnlyForABufferFullAfterTrimmingBlanks) {
+TEST_F(StartUp, ConfiguredSsidShowsItsTextToTheNulAndAnyOnlyForAFullBuffer) {
     // (query result, text, filler to 33 bytes, shown)
     const std::vector<std::tuple<int32_t, std::string, char, std::string>> cases = {
         {0, std::string("Lab\0", 4), ' ', "Lab"},
-        {0, "Lab", '\0', "Any"},
+        {0, "Lab", '\0', "Lab"},
+        {0, std::string(32, 'A'), '\0', std::string(32, 'A')},
         {0, std::string(33, 'A'), ' ', "Any"},
         {0, " Lab", ' ', " Lab" + std::string(29, ' ')},
         {1, "Lab", ' ', "WIRELESS"}};
@@ -211,6 +217,7 @@ TEST_F(StartUp, ConfiguredSsidShowsAnyOnlyForABufferFullAfterTrimmingBlanks) {
         addAdapter("0001", "Card A", kPcCardId);
         script("VBQueryWLSSID", {result});
         setSsid(text, fill, false);
+        storeProfiles({"Default"});
         EXPECT_EQ(startVelto().SSIDStatus.text(), shown) << text;
     }
 }

@@ -133,6 +133,26 @@ protected:
                            hardwareId);
         }
     }
+    // Profiles as a start after the first finds them: the names in link order, the first active,
+    // each with the given values (strings as they are, numbers as DWORDs).
+    using ProfileValues = std::vector<std::pair<std::string, std::variant<std::string, int16_t>>>;
+    static void storeProfiles(const std::vector<std::string>& names,
+                              const ProfileValues& values = {}) {
+        const std::string key = kUtilityKey;
+        RegWriteString(key + "ProfileLinkNumber", " " + std::to_string(names.size()));
+        RegWriteString(key + "DefaultProfileLink", " 1");
+        for (size_t i = 0; i < names.size(); ++i) {
+            RegWriteString(key + "ProfileLink " + std::to_string(i + 1), names[i]);
+            for (const auto& [name, value] : values) {
+                const std::string path = key + "Profile\\" + names[i] + "\\" + name;
+                if (const auto* text = std::get_if<std::string>(&value)) {
+                    RegWriteString(path, *text);
+                } else {
+                    RegWriteDword(path, std::get<int16_t>(value));
+                }
+            }
+        }
+    }
     static void script(const char* entry, std::vector<int32_t> results) {
         fakeScript(entry, results.data(), static_cast<int>(results.size()));
     }
