@@ -57,8 +57,7 @@ void Velto::ApplyConfiguration() {
     enableChannelFor(gCurSettings.NetworkType);
 
     const int32_t powerSaving = CombConfPSMode.listIndex();
-    if (powerSaving >= 0 &&
-        nicapi_.VBSetWLPSMode(AdapterInfo, powerSaving == 0 ? 0 : -1) == 0) {
+    if (powerSaving >= 0 && nicapi_.VBSetWLPSMode(AdapterInfo, powerSaving == 0 ? 0 : -1) == 0) {
         gCurSettings.PSMode = powerSaving;
         RegWriteString(key + "PowerSaveMode", std::to_string(powerSaving));
     }

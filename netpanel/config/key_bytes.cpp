@@ -24,8 +24,8 @@ std::optional<KeyBytes> keyBytes(std::string_view text) {
         case 10:
         case 26:
             for (size_t i = 0; i < text.size() / 2; ++i)
-                key.bytes[i] = static_cast<uint8_t>(hexDigit(text[2 * i]) << 4 |
-                                                    hexDigit(text[2 * i + 1]));
+                key.bytes[i] =
+                    static_cast<uint8_t>(hexDigit(text[2 * i]) << 4 | hexDigit(text[2 * i + 1]));
             key.is128 = text.size() == 26;
             return key;
         default:

@@ -19,7 +19,7 @@ inline int ratePosition(int32_t code) {
 // The rate code of a TxRate position; 0 (the adapter's own choice) for no selection.
 inline int32_t rateCode(int position) {
     return position >= 0 && position < static_cast<int>(kRateCodes.size()) ? kRateCodes[position]
-                                                                            : 0;
+                                                                           : 0;
 }
 
 // A threshold at this value is disabled.

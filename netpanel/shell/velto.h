@@ -270,10 +270,11 @@ public:
     int32_t SampleCount = 0;
     int32_t SignalPercent = 0;
     int32_t LinkPercent = 0;
-    std::string HelpFile;  // set by Form_Load: programDir + "/UHelp.chm"
+    std::string HelpFile;           // set by Form_Load: programDir + "/UHelp.chm"
     int32_t ProfileCount = 0;       // mirror of "ProfileLinkNumber"
     int32_t ActiveProfileLink = 0;  // mirror of "DefaultProfileLink"
-    std::array<std::string, 4> gstrKeyCache;  // key texts 1..4 as accepted or loaded (index 0: key 1)
+    std::array<std::string, 4>
+        gstrKeyCache;            // key texts 1..4 as accepted or loaded (index 0: key 1)
     int32_t gnSurveyJoined = 0;  // 1 while the adapter was last set up by a site-survey join
 
     // ---- Start-up and current adapter ----------------------------------------------------------

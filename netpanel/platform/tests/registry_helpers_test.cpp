@@ -16,7 +16,9 @@ constexpr const char* kKey = "HKEY_CURRENT_USER\\Software\\Test\\";
 // The DWORD writer takes 16-bit numbers only: a wider one would wrap silently, so it must not
 // compile without a checked narrowing.
 template <class Number>
-concept WritesDword = requires(Number number) { RegWriteDword(std::string(), number); };
+concept WritesDword = requires(Number number) {
+    RegWriteDword(std::string(), number);
+};
 static_assert(WritesDword<int16_t>);
 static_assert(!WritesDword<int32_t> && !WritesDword<int64_t> && !WritesDword<uint16_t>);
 

@@ -289,8 +289,8 @@ INSTANTIATE_TEST_SUITE_P(
         Timer1SsidCase{"ConfiguredNulThenBlanks", 7, "VBQueryWLSSID", 0, std::string("Lab\0", 4),
                        ' ', "Lab"},
         Timer1SsidCase{"ConfiguredNulPadded", 0, "VBQueryWLSSID", 0, "Lab", '\0', "Lab"},
-        Timer1SsidCase{"Configured32Characters", 0, "VBQueryWLSSID", 0, std::string(32, 'S'),
-                       '\0', "SSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSS"}),
+        Timer1SsidCase{"Configured32Characters", 0, "VBQueryWLSSID", 0, std::string(32, 'S'), '\0',
+                       "SSSSSSSSSSSSSSSSSSSSSSSSSSSSSSSS"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(LinkMonitor, ReConnectLeavesAndRejoinsWithTwoSecondsOfWaiting) {

@@ -134,17 +134,16 @@ TEST_F(StartUp, ReadsLimitsAndOpensTheFirstAdapterInThisOrder) {
     EXPECT_EQ(velto.MatchingDeviceIdNext, 3);
     EXPECT_THAT(
         calls(),
-        ElementsAre("VBCreateNICAdapterList capacity 10", "VBQueryWLIsWindows95",
-                    "VBCreateAllNICAdapterList capacity 50", "VBKvOpenAdapter @0001 handle -1",
-                    "VBQueryWLChannel @0001", "VBQueryWLTxRateControl @0001", "VBQueryWLSSID @0001",
-                    "VBGetNICAdapterMAC @0001", "VBGetTxRxFrameCount @0001",
-                    "VBQueryWLPreambleMode @0001", "VBQueryWLAuthenticationMode @0001",
-                    "VBQueryWLIsWindows95", "VBWLReadEEPROM @0001 4609 1 512",
-                    "VBQueryWLIsWindows95",
-                    // The first start creates "Default" after one link refresh; nothing is sent.
-                    "VBQueryWLChannel @0001", "VBQueryWLCurrentTxRate @0001",
-                    "VBQueryWLPortStatus @0001", "VBQueryWLCurrentSSID @0001", "VBKvGetOSVersion",
-                    "VBQueryWLIsWindows95"));
+        ElementsAre(
+            "VBCreateNICAdapterList capacity 10", "VBQueryWLIsWindows95",
+            "VBCreateAllNICAdapterList capacity 50", "VBKvOpenAdapter @0001 handle -1",
+            "VBQueryWLChannel @0001", "VBQueryWLTxRateControl @0001", "VBQueryWLSSID @0001",
+            "VBGetNICAdapterMAC @0001", "VBGetTxRxFrameCount @0001", "VBQueryWLPreambleMode @0001",
+            "VBQueryWLAuthenticationMode @0001", "VBQueryWLIsWindows95",
+            "VBWLReadEEPROM @0001 4609 1 512", "VBQueryWLIsWindows95",
+            // The first start creates "Default" after one link refresh; nothing is sent.
+            "VBQueryWLChannel @0001", "VBQueryWLCurrentTxRate @0001", "VBQueryWLPortStatus @0001",
+            "VBQueryWLCurrentSSID @0001", "VBKvGetOSVersion", "VBQueryWLIsWindows95"));
     EXPECT_EQ(velto.AdapterInfo.AdapterHandle, 42);
 }
 

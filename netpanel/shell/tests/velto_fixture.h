@@ -99,6 +99,9 @@ inline constexpr const char* kStandardConfig =
 inline constexpr const char* kPcCardId = "PCMCIA\\KV-WLAN_11B-5A1C";
 inline constexpr const char* kUsbId = "USB\\VID_5A1C&PID_0B11";
 
+// Values of a stored profile: strings as they are, numbers as DWORDs.
+using ProfileValues = std::vector<std::pair<std::string, std::variant<std::string, int16_t>>>;
+
 class VeltoTest : public TempRegistry {
 protected:
     void SetUp() override {
@@ -135,7 +138,6 @@ protected:
     }
     // Profiles as a start after the first finds them: the names in link order, the first active,
     // each with the given values (strings as they are, numbers as DWORDs).
-    using ProfileValues = std::vector<std::pair<std::string, std::variant<std::string, int16_t>>>;
     static void storeProfiles(const std::vector<std::string>& names,
                               const ProfileValues& values = {}) {
         const std::string key = kUtilityKey;
