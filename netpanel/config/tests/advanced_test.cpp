@@ -54,6 +54,22 @@ TEST_F(Advanced, ApplySendsTheAuthenticationOnlyWithWepOnButStoresAllFour) {
     }
 }
 
+TEST_F(Advanced, AFailedCallLeavesItsSettingAndDriverValueAndTheProfileGetsTheOldOne) {
+    script("VBSetWLPreambleMode", {-1});
+    script("VBSetWLFragmentationThreshold", {-1});
+    Velto& velto = startWith({"Default"}, {{"Pramble", int16_t{3}}, {"KeyLength", int16_t{1}}});
+    velto.SSTab1.setTab(4);
+    velto.SetFragment.userScroll(700);
+    velto.Preamble.userSelect(0);
+    velto.cmdAdvApply.userClick();
+    EXPECT_EQ(driverValue("Preamble"), "3");  // as start-up seeded it
+    EXPECT_EQ(driverValue("FragmentThreshold"), "");
+    EXPECT_EQ(velto.gCurSettings.Preamble, 3);
+    EXPECT_EQ(profileValue("Default", "Pramble"), "3");
+    EXPECT_EQ(profileValue("Default", "FragmentThreshold"), "0");
+    EXPECT_EQ(sets().back(), "VBSetWLRestartNIC @0001");
+}
+
 TEST_F(Advanced, RestoreShowsTheDefaultsAndTheAdaptersAuthenticationAndSendsNothing) {
     script("VBQueryWLAuthenticationMode", {1});
     Velto& velto = startWith({"Default"}, {{"FragmentThreshold", int16_t{300}},

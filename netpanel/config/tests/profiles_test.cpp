@@ -223,11 +223,12 @@ TEST_F(Profiles, StoredValuesWithoutAPositionLeaveTheListsAndTheActivationGoesOn
                                        {"KeyLength", int16_t{9}},
                                        {"Authentication Mode", int16_t{0}},
                                        {"KeyInUse", int16_t{3000}}});
-    const int channel = velto.Channel.listIndex();
+    velto.Channel.userSelect(1);
+    velto.TxRate.userSelect(2);
     velto.SSTab1.setTab(4);
     velto.SSTab1.setTab(1);
-    EXPECT_EQ(velto.Channel.listIndex(), channel);
-    EXPECT_EQ(velto.TxRate.listIndex(), -1);
+    EXPECT_EQ(velto.Channel.listIndex(), 1);
+    EXPECT_EQ(velto.TxRate.listIndex(), 2);
     EXPECT_EQ(velto.Preamble.listIndex(), 2);  // the adapter's reported "Auto"
     EXPECT_EQ(velto.StateFlags[DefaultKeyNo], 1);
 
