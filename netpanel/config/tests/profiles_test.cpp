@@ -203,6 +203,15 @@ TEST_F(Profiles, RemovingTheSecondOfThreeMovesTheThirdDownAndActivatesTheFirst) 
     EXPECT_THAT(sets(), IsEmpty());
 }
 
+TEST_F(Profiles, RemovingANameThatSharesItsKeyWithAnotherKeepsTheKey) {
+    // A hive from before names were checked: both names reach one key.
+    Velto& velto = startWith({"Default", "Lab", "LAB"}, {{"Channel", int16_t{4}}});
+    velto.Profilename.userSelect(2);
+    velto.cmdConfRemove.userClick();
+    EXPECT_THAT(velto.Profilename.items(), ElementsAre("Default", "Lab"));
+    EXPECT_EQ(profileValue("Lab", "Channel"), "4");
+}
+
 TEST_F(Profiles, AnUntrustedLinkSelectsTheFirstProfileAndNeverRecreatesDefault) {
     for (const char* link : {" 7", "0", "-2"}) {
         storeProfiles({"Default", "Home"}, {{"Channel", int16_t{9}}});
