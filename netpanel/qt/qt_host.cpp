@@ -187,8 +187,12 @@ void QtHost::setWaitCursor(bool wait) {
 void QtHost::endProgram() {
     endRequested_ = true;
     // Before the event loop runs, the caller sees endRequested(); an exit() then would make every
-    // later event loop (a dialog's, a menu's) return at once.
-    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+    // later event loop (a dialog's, a menu's) return at once. Inside the loop, the end is queued:
+    // the handler that asked for it, and the Qt event that ran the handler, return first.
+    if (QThread::currentThread()->loopLevel() > 0) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    }
 }
 
 bool QtHost::anotherInstanceRuns() {
