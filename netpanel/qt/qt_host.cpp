@@ -204,7 +204,8 @@ bool QtHost::anotherInstanceRuns() {
         std::fprintf(stderr, "netpanel: no single-instance lock: %s\n", error.what());
         return false;
     }
-    return instanceLock_ == nullptr;
+    anotherInstanceFound_ = instanceLock_ == nullptr;
+    return anotherInstanceFound_;
 }
 
 }  // namespace netpanel::qt
