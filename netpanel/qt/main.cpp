@@ -65,11 +65,10 @@ int main(int argc, char** argv) {
                           netpanel::qt::kTwipsPerPixel);
     // The model has told the person why (a message box, or standard error without a screen).
     if (!velto.Form_Initialize() || host.endRequested()) return host.anotherInstanceFound() ? 0 : 1;
-    const bool trayAvailable = netpanel::qt::TrayIcon::available();
-    netpanel::qt::VeltoView view(velto, host, trayAvailable);
+    netpanel::qt::VeltoView view(velto, host, &netpanel::qt::TrayIcon::available);
     velto.Form_Load();
     if (velto.ended() || host.endRequested()) return 0;
-    if (!trayAvailable) view.openWithoutTray();
+    if (!view.trayAvailable()) view.openWithoutTray();
     netpanel::qt::scheduleScreenshot(velto, view);
     return QApplication::exec();
 }

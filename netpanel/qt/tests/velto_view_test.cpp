@@ -138,7 +138,8 @@ protected:
 
     // Builds the view, then loads the form, as the program does.
     void start(bool trayAvailable) {
-        view = std::make_unique<VeltoView>(*velto, *host, trayAvailable);
+        trayPresent = trayAvailable;
+        view = std::make_unique<VeltoView>(*velto, *host, [this] { return trayPresent; });
         velto->Form_Load();
         ASSERT_FALSE(velto->ended());
     }
@@ -159,6 +160,7 @@ protected:
     }
 
     testing::TempDir dir;
+    bool trayPresent = false;  // whether the desktop has a tray now
     std::vector<std::unique_ptr<testing::EnvVar>> env;
     std::unique_ptr<Nicapi> nicapi;
     std::unique_ptr<ProgramHost> host;
@@ -318,6 +320,24 @@ TEST_F(WindowOnSimulatedAdapter, WithoutATrayTheWindowOpensAtStartAndClosingItEx
     EXPECT_TRUE(velto->ended());
     EXPECT_TRUE(host->endRequested());
     EXPECT_FALSE(host->tray().added());
+}
+
+TEST_F(WindowOnSimulatedAdapter, CancelHidesIntoATrayOnlyWhileThereIsOne) {
+    start(true);
+    const struct {
+        bool trayPresent;
+        bool hidden;
+    } cases[] = {{true, true}, {false, false}, {true, true}};  // the tray goes away and returns
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.trayPresent ? "with a tray" : "the tray went away");
+        view->deliverTrayMessage(515);  // opens the window
+        ASSERT_TRUE(view->window().isVisible());
+        trayPresent = c.trayPresent;
+        click(velto->Command4);
+        EXPECT_FALSE(velto->visible());
+        EXPECT_EQ(view->window().isHidden(), c.hidden);
+        EXPECT_EQ(view->window().isMinimized(), !c.hidden);
+    }
 }
 
 TEST_F(WindowOnSimulatedAdapter, WithoutATrayHidingMinimizesAndRestoringReopens) {
