@@ -92,9 +92,6 @@ TEST(NicapiBinding, ALibraryWithoutTheAdapterEntriesIsRefusedNamingTheMissingOne
         EXPECT_NE(error.find(c.path), std::string::npos) << error;
         EXPECT_NE(error.find(std::string("lacks the entry ") + c.missing), std::string::npos)
             << error;
-        void* stillLoaded = dlopen(c.path, RTLD_NOW | RTLD_NOLOAD);
-        EXPECT_EQ(stillLoaded, nullptr) << "a refused library is closed again";
-        if (stillLoaded != nullptr) dlclose(stillLoaded);
     }
 }
 
