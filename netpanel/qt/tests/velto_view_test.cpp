@@ -93,8 +93,9 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* /*event*/) override {
         const QPointer<TrayWidget> self(this);
+        bool& deleted = deletedInOwnEvent_;  // no member is read after the emit
         emit icon_.activated(QSystemTrayIcon::Context);
-        if (!self) deletedInOwnEvent_ = true;
+        if (!self) deleted = true;
     }
 
 private:
