@@ -35,7 +35,10 @@ function(kv_test target)
     set(ARG_LABELS unit)
   endif()
   add_executable(${target} ${ARG_SOURCES})
-  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+  # Tests are never installed: they find what they link where it was built (stand-ins live in
+  # tests/, beside them).
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests
+    BUILD_WITH_INSTALL_RPATH OFF)
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   gtest_discover_tests(${target} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)

@@ -26,7 +26,17 @@ std::variant<std::unique_ptr<Nicapi>, std::string> Nicapi::load(const std::strin
         const char* why = dlerror();
         return "cannot load the adapter library " + path + ": " + (why ? why : "unknown error");
     }
-    return std::unique_ptr<Nicapi>(new Nicapi(library));
+    // Owned from here, so that a refused library is closed again.
+    std::unique_ptr<Nicapi> nicapi(new Nicapi(library));
+    for (const char* name : kRequiredEntries) {
+        void* entry = dlsym(library, name);
+        if (entry == nullptr) {
+            return "the adapter library " + path + " lacks the entry " + name +
+                   ": it is not the adapter's control library";
+        }
+        nicapi->entries_.emplace(name, entry);
+    }
+    return nicapi;
 }
 
 Nicapi::Nicapi(void* library) : library_(library) {}

@@ -1,13 +1,16 @@
 // The adapter control library, bound at run time.
 //
 // The library is the file named by NICAPI_LIBRARY, else libnicapi.so in the program's library
-// directory (../lib beside the program). Each entry is looked up by name at its first call and
-// kept. Before every call that takes the adapter record, its three call fields are reset to
-// (-1, -1, 0). An entry the library lacks counts as a failed call: it answers -1.
+// directory (../lib beside the program). A library without the entries that list, open and close
+// the adapters (kRequiredEntries) is refused when it is loaded: it is not an adapter control
+// library. Each other entry is looked up by name at its first call and kept. Before every call
+// that takes the adapter record, its three call fields are reset to (-1, -1, 0). An entry the
+// library lacks counts as a failed call: it answers -1.
 #pragma once
 
 #include <nicapi/nicapi.h>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,7 +20,12 @@ namespace netpanel {
 
 class Nicapi {
 public:
-    // Loads the library; on failure, a message naming the file and the loader's reason.
+    // The entries without which the utility can neither find an adapter nor let it go.
+    static constexpr std::array<const char*, 3> kRequiredEntries = {
+        "VBCreateNICAdapterList", "VBKvOpenAdapter", "VBKvCloseAdapter"};
+
+    // Loads the library; on failure, a message naming the file and the loader's reason, or the
+    // first required entry the library lacks.
     static std::variant<std::unique_ptr<Nicapi>, std::string> load();
     static std::variant<std::unique_ptr<Nicapi>, std::string> load(const std::string& path);
     // The file load() uses.

@@ -187,8 +187,12 @@ void QtHost::setWaitCursor(bool wait) {
 void QtHost::endProgram() {
     endRequested_ = true;
     // Before the event loop runs, the caller sees endRequested(); an exit() then would make every
-    // later event loop (a dialog's, a menu's) return at once.
-    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+    // later event loop (a dialog's, a menu's) return at once. Inside the loop, the end is queued:
+    // the handler that asked for it, and the Qt event that ran the handler, return first.
+    if (QThread::currentThread()->loopLevel() > 0) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    }
 }
 
 bool QtHost::anotherInstanceRuns() {
@@ -200,7 +204,8 @@ bool QtHost::anotherInstanceRuns() {
         std::fprintf(stderr, "netpanel: no single-instance lock: %s\n", error.what());
         return false;
     }
-    return instanceLock_ == nullptr;
+    anotherInstanceFound_ = instanceLock_ == nullptr;
+    return anotherInstanceFound_;
 }
 
 }  // namespace netpanel::qt

@@ -58,6 +58,8 @@ public:
     QTextBrowser* helpViewer() const { return helpViewer_; }
     // Whether the model ended the program; before the event loop runs, the caller must look.
     bool endRequested() const { return endRequested_; }
+    // Whether anotherInstanceRuns() found another copy on this desktop.
+    bool anotherInstanceFound() const { return anotherInstanceFound_; }
 
 private:
     QWidget* dialogParent() const;
@@ -73,6 +75,7 @@ private:
     std::unique_ptr<ui::SingleInstance> instanceLock_;
     bool waitCursor_ = false;
     bool endRequested_ = false;
+    bool anotherInstanceFound_ = false;
 };
 
 // The answer of a message box whose buttons were `buttons` when `clicked` (a

@@ -21,10 +21,19 @@ int trayMessage(QSystemTrayIcon::ActivationReason reason) {
 }
 
 TrayIcon::TrayIcon() {
+    // The tray activates the icon from inside a mouse event of its own widget, and what the model
+    // does with the message may remove the icon, which deletes that widget (X11). So the message
+    // goes to the model after the event has returned.
     connect(&tray_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 const int message = trayMessage(reason);
-                if (message != 0 && handler_) handler_(message);
+                if (message == 0) return;
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, message] {
+                        if (handler_) handler_(message);
+                    },
+                    Qt::QueuedConnection);
             });
 }
 

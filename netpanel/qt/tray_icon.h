@@ -31,7 +31,8 @@ public:
     // The pictures by icon id (the hIcon of the records). An icon set before its picture shows
     // as soon as the picture arrives.
     void setPictures(std::map<uint32_t, QIcon> pictures);
-    // Called with the message number of each mouse action on the icon.
+    // Called with the message number of each mouse action on the icon, from the event loop once
+    // the Qt event that carried the action has returned (never from inside it).
     void setMessageHandler(std::function<void(int message)> handler);
 
     // NIM_ADD, NIM_MODIFY or NIM_DELETE. Adding an icon that is up, or changing or removing one
@@ -43,6 +44,8 @@ public:
     QString toolTip() const { return tray_.toolTip(); }
     // Whether a tray exists to show the icon in.
     static bool available();
+    // The Qt icon itself (tests emit its activations).
+    QSystemTrayIcon& systemIcon() { return tray_; }
 
 private:
     void update(const ui::NotifyIconData& data);

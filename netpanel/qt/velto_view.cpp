@@ -9,6 +9,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "qt/binders.h"
 #include "qt/control_widgets.h"
 #include "qt/object_tree.h"
@@ -57,10 +59,10 @@ void useLayoutFont(QWidget& window) {
     }
 }
 
-VeltoView::VeltoView(Velto& velto, QtHost& host, bool trayAvailable)
+VeltoView::VeltoView(Velto& velto, QtHost& host, TrayPresence trayPresent)
     : velto_(velto),
       host_(host),
-      trayAvailable_(trayAvailable),
+      trayPresent_(std::move(trayPresent)),
       window_(std::make_unique<VeltoWindow>()) {
     window_->setObjectName(QStringLiteral("Velto"));
     window_->setWindowIcon(QIcon(pictureOf(kIconConnected)));
@@ -138,20 +140,21 @@ void VeltoView::placeLeftovers(const std::vector<QWidget*>& unplaced) {
 void VeltoView::bindWindow() {
     observeForm();
     window_->onClose = [this] {
-        if (trayAvailable_) {
+        if (trayPresent_()) {
             velto_.userClose();
         } else {
             velto_.Exitprg_Click();
         }
     };
-    // Without a tray, the task bar's entry stands in for the tray icon.
+    // A window the model hid while there was no tray is only minimized: restoring it from the
+    // task bar opens it as the tray's double-click does.
     window_->onRestore = [this] {
-        if (!trayAvailable_ && !velto_.visible()) deliverTrayMessage(kLeftDoubleClick);
+        if (!velto_.visible()) deliverTrayMessage(kLeftDoubleClick);
     };
 }
 
-// Caption and visibility. Without a tray a shown window that the model hides is minimized, so
-// that it stays reachable.
+// Caption and visibility. Without a tray (also one that went away since the start) a shown
+// window that the model hides is minimized, never hidden, so that it stays reachable.
 void VeltoView::observeForm() {
     QPointer<VeltoWindow> guard(window_.get());
     auto sync = [this, guard] {
@@ -165,7 +168,7 @@ void VeltoView::observeForm() {
                 guard->raise();
                 guard->activateWindow();
             }
-        } else if (trayAvailable_) {
+        } else if (trayPresent_()) {
             if (!guard->isHidden()) guard->hide();
         } else if (!guard->isHidden() && !guard->isMinimized()) {
             guard->showMinimized();

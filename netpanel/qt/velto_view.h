@@ -26,12 +26,16 @@ protected:
     void changeEvent(QEvent* event) override;
 };
 
+// Whether the desktop has a tray now (TrayIcon::available for the real one).
+using TrayPresence = std::function<bool()>;
+
 class VeltoView {
 public:
     // Builds the window for `velto` and takes over the tray icon of `host`. With a tray, the
-    // close box is the window's own (it hides); without one, closing runs "Exit" and the window
-    // is minimized instead of hidden, so that it can always be reached and left.
-    VeltoView(Velto& velto, QtHost& host, bool trayAvailable);
+    // close box is the window's own (it hides); without one, closing runs "Exit" and every hide
+    // of the form minimizes the window instead, so that it can always be reached and left.
+    // `trayPresent` is asked each time, so a tray that went away counts as none.
+    VeltoView(Velto& velto, QtHost& host, TrayPresence trayPresent);
     ~VeltoView();
     VeltoView(const VeltoView&) = delete;
     VeltoView& operator=(const VeltoView&) = delete;
@@ -49,7 +53,7 @@ public:
     void deliverTrayMessage(int message);
     // Without a tray: opens the window as the tray's double-click does.
     void openWithoutTray();
-    bool trayAvailable() const { return trayAvailable_; }
+    bool trayAvailable() const { return trayPresent_(); }
 
 private:
     void createWidgets();
@@ -63,7 +67,7 @@ private:
 
     Velto& velto_;
     QtHost& host_;
-    bool trayAvailable_;
+    TrayPresence trayPresent_;
     bool helpButtonWired_ = false;
     std::unique_ptr<VeltoWindow> window_;
     std::map<const ui::Control*, QWidget*> widgets_;

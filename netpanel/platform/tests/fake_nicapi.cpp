@@ -45,6 +45,14 @@ FAKE_API int32_t VBKvOpenAdapter(WLAdapterInfo* adapter) {
     return 1;
 }
 
+// Built once more without it, as a library that cannot let an adapter go.
+#ifndef FAKE_NICAPI_WITHOUT_CLOSE
+FAKE_API int32_t VBKvCloseAdapter(WLAdapterInfo* adapter) {
+    record("VBKvCloseAdapter", adapter);
+    return 1;
+}
+#endif
+
 FAKE_API int32_t VBQueryWLChannel(WLAdapterInfo* adapter) {
     record("VBQueryWLChannel", adapter);
     return 6;

@@ -76,6 +76,25 @@ TEST(NicapiBinding, ALibraryThatCannotBeLoadedIsReportedWithItsPath) {
     EXPECT_NE(error.find("No such file"), std::string::npos) << error;  // the loader's reason
 }
 
+TEST(NicapiBinding, ALibraryWithoutTheAdapterEntriesIsRefusedNamingTheMissingOne) {
+    const struct {
+        const char* path;
+        const char* missing;
+    } cases[] = {
+        {OTHER_LIBRARY_PATH, "VBCreateNICAdapterList"},  // another library altogether
+        {FAKE_NICAPI_WITHOUT_CLOSE_PATH, "VBKvCloseAdapter"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        auto loaded = Nicapi::load(c.path);
+        ASSERT_TRUE(std::holds_alternative<std::string>(loaded));
+        const std::string& error = std::get<std::string>(loaded);
+        EXPECT_NE(error.find(c.path), std::string::npos) << error;
+        EXPECT_NE(error.find(std::string("lacks the entry ") + c.missing), std::string::npos)
+            << error;
+    }
+}
+
 TEST(NicapiBinding, TheLibraryComesFromTheEnvironmentOrBesideTheProgram) {
     setenv("NICAPI_LIBRARY", "/opt/adapter/libnicapi.so", 1);
     EXPECT_EQ(Nicapi::defaultPath(), "/opt/adapter/libnicapi.so");

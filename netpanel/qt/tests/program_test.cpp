@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "qt_test_support.h"
 
@@ -48,13 +50,58 @@ protected:
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 };
 
-TEST_F(Program, WithoutTheAdapterLibraryItSaysWhichFileAndWhyAndEnds) {
-    environment.insert("NICAPI_LIBRARY", "/nonexistent/libnicapi.so");
-    QProcess process;
-    ASSERT_TRUE(run(process));
-    EXPECT_EQ(process.exitCode(), 1);
-    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
-    EXPECT_TRUE(errors.contains("/nonexistent/libnicapi.so")) << errors.toStdString();
+TEST_F(Program, AStartThatCannotGoOnSaysWhyAndEndsWith1) {
+    // A copy of the program whose directory holds `kvConfig` as KvConfig.ini (null: none).
+    auto programWith = [this](const char* name, const char* kvConfig) {
+        const fs::path bin = dir.path() / name / "bin";
+        fs::create_directories(bin);
+        fs::copy_file(NETPANEL_PROGRAM, bin / "netpanel");
+        if (kvConfig != nullptr) std::ofstream(bin / "KvConfig.ini") << kvConfig;
+        return QString::fromStdString((bin / "netpanel").string());
+    };
+    const struct {
+        const char* name;
+        std::function<void(QProcessEnvironment&)> prepare;  // may point program at a copy
+        QString program;
+        const char* says;
+    } cases[] = {
+        {"no adapter library",
+         [](QProcessEnvironment& e) { e.insert("NICAPI_LIBRARY", "/nonexistent/libnicapi.so"); },
+         NETPANEL_PROGRAM, "/nonexistent/libnicapi.so"},
+        {"a library that is not the adapter's",
+         [](QProcessEnvironment& e) { e.insert("NICAPI_LIBRARY", OTHER_LIBRARY_PATH); },
+         NETPANEL_PROGRAM, "lacks the entry VBCreateNICAdapterList"},
+        {"a hive that cannot be parsed",
+         [this](QProcessEnvironment&) {
+             std::ofstream(dir.path() / "registry" / "HKEY_LOCAL_MACHINE.reg") << "REGEDIT5\n";
+         },
+         NETPANEL_PROGRAM, "HKEY_LOCAL_MACHINE.reg:1:"},
+        {"no KvConfig.ini", [](QProcessEnvironment& e) { e.insert("NICAPI_LIBRARY", NICAPI_PATH); },
+         programWith("without", nullptr), "Kvconfig.ini Can't be find"},
+        {"a KvConfig.ini without its section",
+         [](QProcessEnvironment& e) { e.insert("NICAPI_LIBRARY", NICAPI_PATH); },
+         programWith("malformed", "[OTHER]\n"), "KvConfig.ini: no line"},
+        {"no display",
+         [](QProcessEnvironment& e) {
+             for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+                 e.remove(name);
+         },
+         NETPANEL_PROGRAM, "QT_QPA_PLATFORM=offscreen"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QProcessEnvironment env = environment;
+        c.prepare(env);
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(c.program, {});
+        ASSERT_TRUE(process.waitForFinished(20000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 1);
+        const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+        EXPECT_TRUE(errors.contains(c.says)) << errors.toStdString();
+        fs::remove(dir.path() / "registry" / "HKEY_LOCAL_MACHINE.reg");
+    }
 }
 
 TEST_F(Program, RunsOffscreenOnTheSimulatedAdapterAndGrabsItsWindow) {

@@ -7,15 +7,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <variant>
@@ -66,6 +69,40 @@ void expectMirrors(const ui::Control& control, const QWidget& widget) {
     }
 }
 
+// The host of the program. Removing the tray icon also runs onTrayRemoved: on X11, hiding the
+// icon deletes the tray's own widget, the one whose mouse event activated the icon.
+class ProgramHost : public QtHost {
+public:
+    using QtHost::QtHost;
+    std::function<void()> onTrayRemoved;
+
+    bool shellNotifyIcon(uint32_t message, const ui::NotifyIconData& data) override {
+        const bool done = QtHost::shellNotifyIcon(message, data);
+        if (done && message == ui::NIM_DELETE && onTrayRemoved) onTrayRemoved();
+        return done;
+    }
+};
+
+// Stands in for the tray's own widget: a press on it activates the tray icon from inside the
+// press event, and notes whether the widget was deleted before the event returned.
+class TrayWidget : public QWidget {
+public:
+    TrayWidget(QSystemTrayIcon& icon, bool& deletedInOwnEvent)
+        : icon_(icon), deletedInOwnEvent_(deletedInOwnEvent) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* /*event*/) override {
+        const QPointer<TrayWidget> self(this);
+        bool& deleted = deletedInOwnEvent_;  // no member is read after the emit
+        emit icon_.activated(QSystemTrayIcon::Context);
+        if (!self) deleted = true;
+    }
+
+private:
+    QSystemTrayIcon& icon_;
+    bool& deletedInOwnEvent_;
+};
+
 class WindowOnSimulatedAdapter : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -84,7 +121,7 @@ protected:
         auto loaded = Nicapi::load(NICAPI_PATH);
         ASSERT_TRUE(std::holds_alternative<std::unique_ptr<Nicapi>>(loaded));
         nicapi = std::move(std::get<std::unique_ptr<Nicapi>>(loaded));
-        host = std::make_unique<QtHost>(QtHost::Dialogs::Headless);
+        host = std::make_unique<ProgramHost>(QtHost::Dialogs::Headless);
         host->setUrlOpener([this](const QUrl& url) {
             opened.push_back(url);
             return true;
@@ -102,7 +139,8 @@ protected:
 
     // Builds the view, then loads the form, as the program does.
     void start(bool trayAvailable) {
-        view = std::make_unique<VeltoView>(*velto, *host, trayAvailable);
+        trayPresent = trayAvailable;
+        view = std::make_unique<VeltoView>(*velto, *host, [this] { return trayPresent; });
         velto->Form_Load();
         ASSERT_FALSE(velto->ended());
     }
@@ -123,9 +161,10 @@ protected:
     }
 
     testing::TempDir dir;
+    bool trayPresent = false;  // whether the desktop has a tray now
     std::vector<std::unique_ptr<testing::EnvVar>> env;
     std::unique_ptr<Nicapi> nicapi;
-    std::unique_ptr<QtHost> host;
+    std::unique_ptr<ProgramHost> host;
     std::unique_ptr<Velto> velto;
     std::unique_ptr<VeltoView> view;
     std::vector<QUrl> opened;
@@ -245,6 +284,33 @@ TEST_F(WindowOnSimulatedAdapter, TrayRightClickOffersTheMenuAndAboutOpensTheAbou
     EXPECT_EQ(tabs().currentIndex(), 5);
 }
 
+TEST_F(WindowOnSimulatedAdapter, ExitFromTheTrayMenuEndsTheEventLoopAfterTheTrayEventReturned) {
+    start(true);
+    bool deletedInOwnEvent = false;
+    auto trayWidget = std::make_unique<TrayWidget>(host->tray().systemIcon(), deletedInOwnEvent);
+    host->onTrayRemoved = [&trayWidget] { trayWidget.reset(); };
+    whenShown([] { return QApplication::activePopupWidget(); },
+              [](QWidget& shown) {
+                  auto& menu = dynamic_cast<QMenu&>(shown);
+                  for (QAction* action : menu.actions()) {
+                      if (action->text() == "Exit") menu.setActiveAction(action);
+                  }
+                  QTest::keyClick(&menu, Qt::Key_Return);
+              });
+    QTimer::singleShot(0, [&trayWidget] { QTest::mousePress(trayWidget.get(), Qt::RightButton); });
+    QTimer stuck;  // a bound, should the loop never end
+    stuck.setSingleShot(true);
+    QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    stuck.start(30000);
+
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(deletedInOwnEvent);
+    EXPECT_EQ(trayWidget, nullptr);  // the icon was removed
+    EXPECT_FALSE(host->tray().added());
+    EXPECT_TRUE(velto->ended());
+    EXPECT_TRUE(host->endRequested());
+}
+
 TEST_F(WindowOnSimulatedAdapter, WithoutATrayTheWindowOpensAtStartAndClosingItExits) {
     start(false);
     view->openWithoutTray();
@@ -256,6 +322,24 @@ TEST_F(WindowOnSimulatedAdapter, WithoutATrayTheWindowOpensAtStartAndClosingItEx
     EXPECT_TRUE(velto->ended());
     EXPECT_TRUE(host->endRequested());
     EXPECT_FALSE(host->tray().added());
+}
+
+TEST_F(WindowOnSimulatedAdapter, CancelHidesIntoATrayOnlyWhileThereIsOne) {
+    start(true);
+    const struct {
+        bool trayPresent;
+        bool hidden;
+    } cases[] = {{true, true}, {false, false}, {true, true}};  // the tray goes away and returns
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.trayPresent ? "with a tray" : "the tray went away");
+        view->deliverTrayMessage(515);  // opens the window
+        ASSERT_TRUE(view->window().isVisible());
+        trayPresent = c.trayPresent;
+        click(velto->Command4);
+        EXPECT_FALSE(velto->visible());
+        EXPECT_EQ(view->window().isHidden(), c.hidden);
+        EXPECT_EQ(view->window().isMinimized(), !c.hidden);
+    }
 }
 
 TEST_F(WindowOnSimulatedAdapter, WithoutATrayHidingMinimizesAndRestoringReopens) {
