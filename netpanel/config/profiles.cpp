@@ -2,7 +2,6 @@
 // activation, which puts every stored setting into force on the adapter.
 #include <algorithm>
 
-#include "config/key_bytes.h"
 #include "config/profile_store.h"
 #include "config/value_codes.h"
 #include "platform/delay.h"
@@ -208,7 +207,11 @@ void Velto::putProfileIntoForce(const std::string& profile) {
     } else {
         nicapi_.VBSetWLWEPStatus(AdapterInfo, 1);
         nicapi_.VBSetWLWEPbit(AdapterInfo, gCurSettings.KeyLength == 1 ? 0 : 1);
-        if (gCurSettings.KeyInUse != 0) writeProfileKeys();
+        if (gCurSettings.KeyInUse != 0) {
+            writeWepKeys(
+                {keys[0]->trimmed(), keys[1]->trimmed(), keys[2]->trimmed(), keys[3]->trimmed()},
+                gCurSettings.KeyInUse);
+        }
     }
 
     gCurSettings.Ieee8021x = number("Ieee8021x");
@@ -233,20 +236,6 @@ void Velto::putProfileIntoForce(const std::string& profile) {
     gCurSettings.Preamble = number("Pramble");
     if (nicapi_.VBSetWLPreambleMode(AdapterInfo, gCurSettings.Preamble) != -1) {
         Preamble.selectIfListed(gCurSettings.Preamble - 1);
-    }
-}
-
-void Velto::writeProfileKeys() {
-    const FixedText<27>* const keys[] = {&gCurSettings.NetworkKey1, &gCurSettings.NetworkKey2,
-                                         &gCurSettings.NetworkKey3, &gCurSettings.NetworkKey4};
-    const int32_t defaultKey = gCurSettings.KeyInUse - 1;
-    for (int32_t k = 0; k < 4; ++k) {
-        const std::optional<KeyBytes> key = keyBytes(keys[k]->trimmed());
-        if (!key) continue;  // a key of no valid length is skipped
-        const bool isDefault = k == defaultKey;
-        nicapi_.VBSetWLWriteKey(AdapterInfo, k, key->is128 ? -1 : 0, isDefault ? -1 : 0,
-                                key->bytes.data());
-        if (isDefault) nicapi_.VBSetWLDefaultKeyID(AdapterInfo, defaultKey);
     }
 }
 

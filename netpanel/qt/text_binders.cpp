@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include <memory>
+
 #include "qt/binders.h"
 #include "qt/binding_support.h"
 
@@ -53,6 +55,18 @@ void syncCombo(const ui::ComboBox& c, QComboBox& w) {
 
 void bind(ui::TextBox& control, QLineEdit& widget) {
     auto sync = observe(control, widget, syncLineEdit);
+    // Focus and selection asked for by the model.
+    auto focusRequests = std::make_shared<int>(control.focusRequests());
+    control.addObserver([&control, &widget, focusRequests] {
+        if (control.focusRequests() != *focusRequests) {
+            *focusRequests = control.focusRequests();
+            widget.setFocus(Qt::OtherFocusReason);
+        }
+        if (control.selLength() > 0 && (widget.selectionStart() != control.selStart() ||
+                                        widget.selectionLength() != control.selLength())) {
+            widget.setSelection(control.selStart(), control.selLength());
+        }
+    });
     QObject::connect(&widget, &QLineEdit::textEdited, &widget,
                      [&control, sync](const QString& text) {
                          control.userType(text.toStdString());

@@ -274,8 +274,11 @@ public:
     int32_t ProfileCount = 0;       // mirror of "ProfileLinkNumber"
     int32_t ActiveProfileLink = 0;  // mirror of "DefaultProfileLink"
     std::array<std::string, 4>
-        gstrKeyCache;            // key texts 1..4 as accepted or loaded (index 0: key 1)
-    int32_t gnSurveyJoined = 0;  // 1 while the adapter was last set up by a site-survey join
+        gstrKeyCache;               // key texts 1..4 as accepted or loaded (index 0: key 1)
+    int32_t gnSurveyJoined = 0;     // 1 while the adapter was last set up by a site-survey join
+    int16_t gnPrevKeyLength = -1;   // KeyLength's position when it last got the focus
+    int32_t gnKeyCheckPending = 0;  // 1: the next apply needs all four cached keys
+    std::array<int32_t, 5> gnKeyTyped{};  // 1..4: a key was pressed in NetworkKeyN since apply
 
     // ---- Start-up and current adapter ----------------------------------------------------------
     // Runs before the window exists; false when the program ended.
@@ -324,6 +327,28 @@ public:
     void cmdConfCreate_Click();
     void cmdConfRemove_Click();
     void CmdConfActivate_Click();
+
+    // ---- Security tab (netpanel/security) ------------------------------------------------------
+    // Whether the key typed in `ocontrol` (key `keyid`, 1..4) fits the key length and type; a
+    // rejected key shows why and leaves the focus in the box.
+    bool checkKeyValid(ui::TextBox& ocontrol, int16_t keyid);
+    void setWepInterface(bool bVisable);
+    void ShowKeyMasks();
+    void SelectAllText(ui::TextBox& box);
+    void UnmaskOnKeyDown(ui::TextBox& box, int keyCode, int shift);
+    void KeyLength_GotFocus();
+    void KeyLength_Click();
+    void ASCIIOption_Click();
+    void HEXOption_Click();
+    // The handlers of DefaultKey1..4 and NetworkKey1..4; n is the key number 1..4.
+    void DefaultKeyN_Click(int n);
+    void NetworkKeyN_GotFocus(int n);
+    void NetworkKeyN_KeyDown(int n, int keyCode, int shift);
+    void NetworkKeyN_Change(int n);
+    void cmdSecApply_Click();
+    void cmdSecUndo_Click();
+    void cmdSecRestore_Click();
+    void Check802_Click();
 
     // ---- Advanced tab --------------------------------------------------------------------------
     void cmdAdvApply_Click();
@@ -382,7 +407,18 @@ private:
     // Selects the active profile (DefaultProfileLink) when it names a listed one; position 0
     // when the link is out of range and profiles exist.
     void reselectActiveProfile();
-    void writeProfileKeys();  // activation: the four WEP keys of gCurSettings to the adapter
+    // Security helpers (netpanel/security).
+    ui::TextBox& networkKey(int n);
+    ui::OptionButton& defaultKey(int n);
+    // A key setting changed: the tab's "Undo Changes" and "Apply Changes" come on.
+    void securityChanged();
+    void keyTypeChanged(int32_t keyType);
+    // Reads the WEP settings of `profile` into gCurSettings, the cache and the controls.
+    void loadSecurityFrom(const std::string& profile);
+    // Writes the keys of valid length to the adapter, the default one (1..4) flagged and followed
+    // by its index; keys of other lengths are skipped.
+    void writeWepKeys(const std::array<std::string, 4>& texts, int32_t defaultKey);
+    void disable8021x();
     void putProfileIntoForce(const std::string& profile);
     void sendTrayRecord(uint32_t message, int icon);
     bool isWindows95();

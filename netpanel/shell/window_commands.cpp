@@ -17,13 +17,18 @@ void Velto::SSTab1_Click(int /*previousTab*/) {
 
     const int tab = SSTab1.tab();
     if (tab <= 2) gnSurveyJoined = 0;
-    // Tabs 1 and 4 show the profile named in the box; an empty name reads nothing.
+    // Tabs 1, 3 and 4 show the profile named in the box; an empty name reads nothing.
     const std::string profile = Profilename.text();
     const bool named = !trimBlanks(profile).empty();
     if (tab == 1) {
         if (named) loadConfigurationFrom(profile);
         cmdConfUndo.setEnabled(false);
         cmdConfApply.setEnabled(false);
+    } else if (tab == 3) {
+        if (named) loadSecurityFrom(profile);
+        disable8021x();
+        cmdSecUndo.setEnabled(false);
+        cmdSecApply.setEnabled(false);
     } else if (tab == 4) {
         if (named) loadAdvancedFrom(profile);
         cmdAdvUndo.setEnabled(false);

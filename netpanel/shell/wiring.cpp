@@ -45,6 +45,30 @@ void Velto::wire() {
     cmdConfRemove.Click = to(&Velto::cmdConfRemove_Click);
     CmdConfActivate.Click = to(&Velto::CmdConfActivate_Click);
 
+    KeyLength.GotFocus = to(&Velto::KeyLength_GotFocus);
+    KeyLength.Click = to(&Velto::KeyLength_Click);
+    ASCIIOption.Click = to(&Velto::ASCIIOption_Click);
+    HEXOption.Click = to(&Velto::HEXOption_Click);
+    for (int n = 1; n <= 4; ++n) {
+        defaultKey(n).Click = [this, n] {
+            if (!ended_) DefaultKeyN_Click(n);
+        };
+        ui::TextBox& key = networkKey(n);
+        key.GotFocus = [this, n] {
+            if (!ended_) NetworkKeyN_GotFocus(n);
+        };
+        key.KeyDown = [this, n](int keyCode, int shift) {
+            if (!ended_) NetworkKeyN_KeyDown(n, keyCode, shift);
+        };
+        key.Change = [this, n] {
+            if (!ended_) NetworkKeyN_Change(n);
+        };
+    }
+    Check802.Click = to(&Velto::Check802_Click);
+    cmdSecApply.Click = to(&Velto::cmdSecApply_Click);
+    cmdSecUndo.Click = to(&Velto::cmdSecUndo_Click);
+    cmdSecRestore.Click = to(&Velto::cmdSecRestore_Click);
+
     SetFragment.Scroll = to(&Velto::SetFragment_Scroll);
     SetRTS_CTS.Scroll = to(&Velto::SetRTS_CTS_Scroll);
     Preamble.Click = to(&Velto::Preamble_Click);

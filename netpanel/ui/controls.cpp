@@ -73,6 +73,8 @@ void Button::userClick() {
 
 void TextBox::setText(std::string text) {
     if (!assign(text_, std::move(text))) return;
+    selStart_ = 0;
+    selLength_ = 0;
     changed();
     raise(Change);
 }
@@ -88,6 +90,21 @@ void TextBox::setPasswordChar(char passwordChar) {
 
 void TextBox::setLocked(bool locked) {
     if (assign(locked_, locked)) changed();
+}
+
+void TextBox::setSelection(int start, int length) {
+    const int size = static_cast<int>(text_.size());
+    start = std::clamp(start, 0, size);
+    length = std::clamp(length, 0, size - start);
+    if (start == selStart_ && length == selLength_) return;
+    selStart_ = start;
+    selLength_ = length;
+    changed();
+}
+
+void TextBox::setFocus() {
+    ++focusRequests_;
+    changed();
 }
 
 void TextBox::userType(std::string text) {

@@ -104,6 +104,13 @@ public:
     void setPasswordChar(char passwordChar);
     bool locked() const { return locked_; }  // read-only for the user
     void setLocked(bool locked);
+    // The selected part of the text (SelStart, SelLength); a new text selects nothing.
+    int selStart() const { return selStart_; }
+    int selLength() const { return selLength_; }
+    void setSelection(int start, int length);  // held to the text
+    // Asks the view to put the keyboard focus into the box; the view's focus raises GotFocus.
+    void setFocus();
+    int focusRequests() const { return focusRequests_; }
 
     Event Change, GotFocus, LostFocus;
     std::function<void(int keyCode, int shift)> KeyDown;
@@ -119,6 +126,9 @@ private:
     int maxLength_ = 0;
     char passwordChar_ = 0;
     bool locked_ = false;
+    int selStart_ = 0;
+    int selLength_ = 0;
+    int focusRequests_ = 0;
 };
 
 class ComboBox : public Control {

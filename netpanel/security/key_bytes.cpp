@@ -1,4 +1,4 @@
-#include "config/key_bytes.h"
+#include "security/key_bytes.h"
 
 namespace netpanel {
 namespace {
