@@ -349,6 +349,9 @@ public:
     void cmdSecUndo_Click();
     void cmdSecRestore_Click();
     void Check802_Click();
+    // NetworkKey1..4 and DefaultKey1..4 by key number.
+    ui::TextBox& networkKey(int n);
+    ui::OptionButton& defaultKey(int n);
 
     // ---- Advanced tab --------------------------------------------------------------------------
     void cmdAdvApply_Click();
@@ -408,8 +411,6 @@ private:
     // when the link is out of range and profiles exist.
     void reselectActiveProfile();
     // Security helpers (netpanel/security).
-    ui::TextBox& networkKey(int n);
-    ui::OptionButton& defaultKey(int n);
     // A key setting changed: the tab's "Undo Changes" and "Apply Changes" come on.
     void securityChanged();
     void keyTypeChanged(int32_t keyType);

@@ -71,6 +71,21 @@ void Button::userClick() {
 
 // --- TextBox --------------------------------------------------------------------------------
 
+namespace {
+
+// The bytes of the first `characters` characters of UTF-8 text (a view's text arrives so).
+size_t utf8Prefix(const std::string& text, int characters) {
+    size_t at = 0;
+    for (int n = 0; n < characters && at < text.size(); ++n) {
+        ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+            ++at;
+    }
+    return at;
+}
+
+}  // namespace
+
 void TextBox::setText(std::string text) {
     if (!assign(text_, std::move(text))) return;
     selStart_ = 0;
@@ -109,7 +124,7 @@ void TextBox::setFocus() {
 
 void TextBox::userType(std::string text) {
     if (!usable() || locked_) return;
-    if (maxLength_ > 0 && text.size() > static_cast<size_t>(maxLength_)) text.resize(maxLength_);
+    if (maxLength_ > 0) text.resize(utf8Prefix(text, maxLength_));
     setText(std::move(text));
 }
 

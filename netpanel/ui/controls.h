@@ -115,7 +115,8 @@ public:
     Event Change, GotFocus, LostFocus;
     std::function<void(int keyCode, int shift)> KeyDown;
 
-    // The user made the box's text `text` (cut to maxLength); ignored while locked.
+    // The user made the box's text `text` (UTF-8, cut to maxLength characters); ignored while
+    // locked.
     void userType(std::string text);
     void userFocus();
     void userBlur();

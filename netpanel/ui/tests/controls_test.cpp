@@ -307,13 +307,15 @@ TEST(TextBox, UserTypingIsCutToMaxLengthAndLockedIgnoresIt) {
     b.text.setMaxLength(4);
     b.text.userType("abcdefgh");
     EXPECT_EQ(b.text.text(), "abcd");
+    b.text.userType("\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F\xC3\xA9");  // five characters, ten bytes
+    EXPECT_EQ(b.text.text(), "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F") << "characters count, not bytes";
     b.text.setText("longer than four");
     EXPECT_EQ(b.text.text(), "longer than four") << "code is not limited";
     b.text.setLocked(true);
     b.text.userType("x");
     b.text.userKeyDown(65, 0);
     EXPECT_EQ(b.text.text(), "longer than four");
-    EXPECT_EQ(b.log, (Log{"text.Change", "text.Change", "text.KeyDown(65,0)"}));
+    EXPECT_EQ(b.log, (Log{"text.Change", "text.Change", "text.Change", "text.KeyDown(65,0)"}));
 }
 
 TEST(ListView, UserClickSelectsTheRowBeforeTheEvent) {
