@@ -389,6 +389,16 @@ private:
     // The hardware identifier of an adapter, from its driver key, in upper case.
     std::string hardwareId(bool windows95, const WLAdapterInfo& adapter);
 
+    // ---- Site survey and modal boxes (netpanel/config/site_survey.cpp, shell/modal_box.cpp) ----
+    // A message box during which the adapter timers (Timer1, Timer2, DetectCardOffTimer,
+    // DetectCardOnTimer) are held: a view may let timers run while a box is open, and their
+    // handlers could close the adapter under the caller. The timers get their states back
+    // afterwards unless the program ended or the adapter was opened or let go meanwhile; a
+    // caller checks adapterStillOpen() before it uses the adapter again.
+    ui::MsgResult askWithTimersHeld(const std::string& text, const std::string& title,
+                                    ui::MsgIcon icon, ui::MsgButtons buttons);
+    bool adapterStillOpen() const { return !ended_ && StateFlags[AdapterOpen] == 1; }
+
     Nicapi& nicapi_;
     ui::Host& host_;
     std::string programDir_;
