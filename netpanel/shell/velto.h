@@ -334,6 +334,18 @@ public:
     void Preamble_Click();
     void AuthMode_Click();
 
+    // ---- Site survey (netpanel/config/site_survey.cpp) ----
+    // The networks of the last search that rebuilt the list, positions 1..16: row n of
+    // SiteSurveyListView (counted from 1) describes SurveyTable[n].
+    std::array<SurveyEntry, 17> SurveyTable{};
+    void Rescan_Click();
+    void SiteSurveyListView_Click();
+    void SiteSurveyListView_DblClick();
+    void ConnectButton_Click();
+    void ViewAvailableNetworkA_Click();
+    // The tab strip's mouse release: on the Site Survey tab a disabled list searches again.
+    void SSTab1_MouseUp(int button, int shift, float x, float y);
+
 private:
     // Connects the control and timer events to the handlers.
     void wire();
@@ -398,6 +410,14 @@ private:
     ui::MsgResult askWithTimersHeld(const std::string& text, const std::string& title,
                                     ui::MsgIcon icon, ui::MsgButtons buttons);
     bool adapterStillOpen() const { return !ended_ && StateFlags[AdapterOpen] == 1; }
+    // Fills the list from SurveyTable[1..count], clamping each entry's signal level in place.
+    void showSurvey(int count);
+    // The entry of the selected row when it can be joined now: the list shows a current search,
+    // the row has a table entry, its channel is 1..14 and the system's service does not manage
+    // the adapter. Null otherwise.
+    const SurveyEntry* joinableEntry() const;
+    // Joins `entry`'s network (Connect, after the question for a WEP network).
+    void joinNetwork(const SurveyEntry& entry);
 
     Nicapi& nicapi_;
     ui::Host& host_;
