@@ -97,13 +97,40 @@ void bind(ui::ListView& control, QTreeWidget& widget) {
     widget.setSelectionMode(QAbstractItemView::SingleSelection);
     widget.setSelectionBehavior(QAbstractItemView::SelectRows);
     auto sync = observe(control, widget, syncListView);
-    QObject::connect(
-        &widget, &QTreeWidget::itemSelectionChanged, &widget, [&control, &widget, sync] {
-            const auto selected = widget.selectedItems();
-            control.userClick(selected.isEmpty() ? -1
-                                                 : widget.indexOfTopLevelItem(selected.front()));
-            sync();
-        });
+    auto click = [&control, &widget, sync] {
+        const auto selected = widget.selectedItems();
+        control.userClick(selected.isEmpty() ? -1 : widget.indexOfTopLevelItem(selected.front()));
+        sync();
+    };
+    // A mouse click raises Click once, when the button goes up, also on the row that was already
+    // selected; the selection it moved on the way down raises nothing of its own. The release
+    // that ends a double-click raises nothing: that click was reported by its first release.
+    struct Mouse {
+        bool down = false;
+        bool doubleClick = false;
+    };
+    auto mouse = std::make_shared<Mouse>();
+    hookEvents(*widget.viewport(), [mouse, click](QEvent& event) {
+        switch (event.type()) {
+            case QEvent::MouseButtonPress:
+                *mouse = {true, false};
+                break;
+            case QEvent::MouseButtonDblClick:
+                *mouse = {true, true};
+                break;
+            case QEvent::MouseButtonRelease:
+                if (mouse->down && !mouse->doubleClick) click();
+                *mouse = {};
+                break;
+            default:
+                break;
+        }
+        return false;
+    });
+    // The keyboard moves the selection without a mouse button: that is a click at once.
+    QObject::connect(&widget, &QTreeWidget::itemSelectionChanged, &widget, [mouse, click] {
+        if (!mouse->down) click();
+    });
     QObject::connect(&widget, &QTreeWidget::itemDoubleClicked, &widget,
                      [&control, &widget, sync](QTreeWidgetItem* item) {
                          control.userDoubleClick(widget.indexOfTopLevelItem(item));

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -171,9 +172,12 @@ void arrangeSiteSurvey(const Velto& v, Arranger& w, QWidget& page) {
     top.addWidget(&text);
     auto& list = w.as<QTreeWidget>(v.SiteSurveyListView);
     list.setMinimumHeight(150);
-    const int columnWidths[] = {130, 120, 60, 60, 50};  // SSID .. WEP; the type takes the rest
-    for (int column = 0; column < 5; ++column)
-        list.setColumnWidth(column, columnWidths[column]);
+    // BSSID to BSS Type fit their texts and the SSID takes the rest: the rows never need a
+    // horizontal scroll bar.
+    QHeaderView& header = *list.header();
+    header.setStretchLastSection(false);
+    header.setSectionResizeMode(QHeaderView::ResizeToContents);
+    header.setSectionResizeMode(0, QHeaderView::Stretch);
     top.addWidget(&list, 1);
     auto& row = nested<QHBoxLayout>(top);
     row.addStretch();

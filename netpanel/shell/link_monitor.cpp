@@ -1,11 +1,11 @@
 // The link status monitor of the "Link Info" tab: channel, rate and SSID (Timer1), link quality,
 // signal strength, tray icon and frame counters (Timer2), the display unit and "Re-Connect".
 #include <algorithm>
-#include <cmath>
 #include <numeric>
 #include <optional>
 
 #include "platform/delay.h"
+#include "shell/rounding.h"
 #include "shell/ssid_buffer.h"
 #include "shell/velto.h"
 
@@ -29,15 +29,6 @@ Port portState(int32_t status) {
         default:
             return Port::Unknown;
     }
-}
-
-// A fraction as an integer: the nearest one, halves to the even neighbour.
-int32_t roundHalfEven(double value) {
-    const double floor = std::floor(value);
-    const double rest = value - floor;
-    double result = floor;
-    if (rest > 0.5 || (rest == 0.5 && std::fmod(floor, 2.0) != 0.0)) result += 1.0;
-    return static_cast<int32_t>(result);
 }
 
 int32_t ringAverage(const std::array<int32_t, 5>& ring, int32_t count) {

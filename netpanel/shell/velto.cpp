@@ -155,6 +155,7 @@ void Velto::setDesignerProperties() {
     Rescan.setToolTip("Rescan Site Survey");
     designCaption(ConnectButton, "Connect");
     ConnectButton.setToolTip("Connect to Assign Network");
+    ConnectButton.setEnabled(false);
 
     // Security
     designCaption(lblSecEncryption, "Encryption:");

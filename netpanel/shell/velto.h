@@ -362,6 +362,18 @@ public:
     void Preamble_Click();
     void AuthMode_Click();
 
+    // ---- Site survey (netpanel/config/site_survey.cpp) ----
+    // The networks of the last search that rebuilt the list, positions 1..16: row n of
+    // SiteSurveyListView (counted from 1) describes SurveyTable[n].
+    std::array<SurveyEntry, 17> SurveyTable{};
+    void Rescan_Click();
+    void SiteSurveyListView_Click();
+    void SiteSurveyListView_DblClick();
+    void ConnectButton_Click();
+    void ViewAvailableNetworkA_Click();
+    // The tab strip's mouse release: on the Site Survey tab a disabled list searches again.
+    void SSTab1_MouseUp(int button, int shift, float x, float y);
+
 private:
     // Connects the control and timer events to the handlers.
     void wire();
@@ -425,6 +437,24 @@ private:
     bool isWindows95();
     // The hardware identifier of an adapter, from its driver key, in upper case.
     std::string hardwareId(bool windows95, const WLAdapterInfo& adapter);
+
+    // ---- Site survey and modal boxes (netpanel/config/site_survey.cpp, shell/modal_box.cpp) ----
+    // A message box during which the adapter timers (Timer1, Timer2, DetectCardOffTimer,
+    // DetectCardOnTimer) are held: a view may let timers run while a box is open, and their
+    // handlers could close the adapter under the caller. The timers get their states back
+    // afterwards unless the program ended or the adapter was opened or let go meanwhile; a
+    // caller checks adapterStillOpen() before it uses the adapter again.
+    ui::MsgResult askWithTimersHeld(const std::string& text, const std::string& title,
+                                    ui::MsgIcon icon, ui::MsgButtons buttons);
+    bool adapterStillOpen() const { return !ended_ && StateFlags[AdapterOpen] == 1; }
+    // Fills the list from SurveyTable[1..count], clamping each entry's signal level in place.
+    void showSurvey(int count);
+    // The entry of the selected row when it can be joined now: the list shows a current search,
+    // the row has a table entry, its channel is 1..14 and the system's service does not manage
+    // the adapter. Null otherwise.
+    const SurveyEntry* joinableEntry() const;
+    // Joins `entry`'s network (Connect, after the question for a WEP network).
+    void joinNetwork(const SurveyEntry& entry);
 
     Nicapi& nicapi_;
     ui::Host& host_;

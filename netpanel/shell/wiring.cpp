@@ -76,6 +76,16 @@ void Velto::wire() {
     cmdAdvApply.Click = to(&Velto::cmdAdvApply_Click);
     cmdAdvUndo.Click = to(&Velto::cmdAdvUndo_Click);
     cmdAdvRestore.Click = to(&Velto::cmdAdvRestore_Click);
+
+    // Site survey
+    Rescan.Click = to(&Velto::Rescan_Click);
+    SiteSurveyListView.Click = to(&Velto::SiteSurveyListView_Click);
+    SiteSurveyListView.DblClick = to(&Velto::SiteSurveyListView_DblClick);
+    ConnectButton.Click = to(&Velto::ConnectButton_Click);
+    ViewAvailableNetworkA.Click = to(&Velto::ViewAvailableNetworkA_Click);
+    SSTab1.MouseUp = [this](int button, int shift, float x, float y) {
+        if (!ended_) SSTab1_MouseUp(button, shift, x, y);
+    };
 }
 
 }  // namespace netpanel

@@ -322,6 +322,32 @@ TEST_F(Binders, ListViewShowsColumnsRowsColoursAndSelection) {
     EXPECT_EQ(listViewWidget.topLevelItemCount(), 0);
 }
 
+TEST_F(Binders, AMouseClickOnAListRowIsOneClickAlsoOnTheSelectedRow) {
+    Count clicks, doubleClicks;
+    listView.Click = clicks.hook();
+    listView.DblClick = doubleClicks.hook();
+    bind(listView, listViewWidget);
+    listView.setColumns({"SSID"});
+    for (const char* ssid : {"LabNet", "Corridor"})
+        listView.addRow({ssid, {}, 0});
+    listView.setSelectedIndex(1);
+    parent.show();
+    auto at = [this](int row) {
+        return listViewWidget.visualItemRect(listViewWidget.topLevelItem(row)).center();
+    };
+    QTest::mouseClick(listViewWidget.viewport(), Qt::LeftButton, {}, at(1));  // already selected
+    EXPECT_EQ(clicks.value, 1);
+    QTest::mouseClick(listViewWidget.viewport(), Qt::LeftButton, {}, at(0));
+    EXPECT_EQ(clicks.value, 2);
+    EXPECT_EQ(listView.selectedIndex(), 0);
+    QTest::mouseClick(listViewWidget.viewport(), Qt::LeftButton, {}, at(1));   // what a double
+    QTest::mouseDClick(listViewWidget.viewport(), Qt::LeftButton, {}, at(1));  // click sends
+    QTest::mouseRelease(listViewWidget.viewport(), Qt::LeftButton, {}, at(1));
+    EXPECT_EQ(clicks.value, 3);
+    EXPECT_EQ(doubleClicks.value, 1);
+    EXPECT_EQ(listView.selectedIndex(), 1);
+}
+
 TEST_F(Binders, TabStripFollowsTheModelAndRefusedTabsSnapBack) {
     std::vector<int> previousTabs;
     strip.Click = [&previousTabs](int previous) { previousTabs.push_back(previous); };

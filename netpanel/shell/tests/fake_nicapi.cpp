@@ -31,6 +31,8 @@ struct State {
     uint32_t received = 0;
     std::vector<uint8_t> eeprom;
     std::deque<LinkSample> samples;
+    std::vector<SurveyEntry> survey;
+    int32_t surveyCount = 0;
 };
 
 State state;
@@ -111,6 +113,11 @@ FAKE_API void fakeSetEeprom(const uint8_t* image, int length) {
 FAKE_API void fakePushLinkSample(int32_t result, int32_t qualitySum, int32_t signalLevel,
                                  int32_t qualityCount) {
     state.samples.push_back({result, qualitySum, signalLevel, qualityCount});
+}
+
+FAKE_API void fakeSetSurvey(const SurveyEntry* entries, int count) {
+    state.survey.assign(entries, entries + std::max(count, 0));
+    state.surveyCount = count;
 }
 
 // ---- Adapter library entries ------------------------------------------------------------------
@@ -263,4 +270,22 @@ FAKE_API int32_t VBWLReadEEPROM(WLAdapterInfo* adapter, int32_t id, int32_t kind
            std::to_string(id) + " " + std::to_string(kind) + " " + std::to_string(length));
     std::copy_n(state.eeprom.begin(), std::min<size_t>(state.eeprom.size(), length), image);
     return 0;
+}
+
+FAKE_VALUE_QUERY(VBWLSiteSurveyStart, 0)
+FAKE_VALUE_QUERY(VBQueryWLPSMode, 0)
+FAKE_VALUE_QUERY(VBQueryWLWEPbit, 0)
+
+// Recorded with the capacity and the count the caller put into the buffer.
+FAKE_API int32_t VBWLRetrieveSiteSurveyData(WLAdapterInfo* adapter, SurveyBuffer* buffer,
+                                            int32_t capacity) {
+    record("VBWLRetrieveSiteSurveyData", adapter,
+           "capacity " + std::to_string(capacity) + " count " + std::to_string(buffer->Count));
+    const int32_t answer = result("VBWLRetrieveSiteSurveyData", 0);
+    if (answer == 0) {
+        const size_t room = static_cast<size_t>(std::clamp(capacity, 0, 16));
+        std::copy_n(state.survey.begin(), std::min(state.survey.size(), room), buffer->Entries);
+        buffer->Count = state.surveyCount;
+    }
+    return answer;
 }

@@ -1,6 +1,8 @@
 // The control entries of the recording fake adapter library (fake_nicapi.cpp).
 #pragma once
 
+#include <nicapi/nicapi.h>
+
 #include <cstdint>
 
 #define FAKE_API extern "C" __attribute__((visibility("default")))
@@ -24,3 +26,6 @@ FAKE_API void fakeSetEeprom(const uint8_t* image, int length);
 // The next answer of the link-quality query; without one it fails (-1).
 FAKE_API void fakePushLinkSample(int32_t result, int32_t qualitySum, int32_t signalLevel,
                                  int32_t qualityCount);
+// The networks the next survey retrievals report: `count` goes into the buffer's count as it is
+// (it may exceed the capacity), and at most the capacity of entries are copied.
+FAKE_API void fakeSetSurvey(const SurveyEntry* entries, int count);

@@ -58,8 +58,8 @@ TEST_F(Layout, InitialStatesAndTimers) {
         if (!p.control->enabled()) disabled.insert(p.control->name());
         if (!p.control->visible()) invisible.insert(p.control->name());
     }
-    EXPECT_THAT(disabled, ElementsAre("Check802", "DisplayUnit", "OptEAPTLS", "OptEAPTTLS",
-                                      "OptEAPWinPW", "fm8021x"));
+    EXPECT_THAT(disabled, ElementsAre("Check802", "ConnectButton", "DisplayUnit", "OptEAPTLS",
+                                      "OptEAPTTLS", "OptEAPWinPW", "fm8021x"));
     EXPECT_THAT(invisible, ElementsAre("CommonDialog1", "Menu", "Picture1", "Picture2", "Picture3",
                                        "SiteSurveyImageList"));
     EXPECT_FALSE(velto_->visible());

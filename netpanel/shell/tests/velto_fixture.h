@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -39,7 +41,11 @@ public:
                              ui::MsgButtons buttons) override {
         messages.push_back({text, title, icon, buttons});
         log.push_back("message " + text);
-        return ui::MsgResult::OK;
+        if (whileOpen) whileOpen();
+        if (answers.empty()) return ui::MsgResult::OK;
+        const ui::MsgResult answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
     void beep() override { log.push_back("beep"); }
     bool shellNotifyIcon(uint32_t message, const ui::NotifyIconData& data) override {
@@ -73,6 +79,8 @@ public:
         popups.clear();
         ends = 0;
         anotherInstance = false;
+        answers.clear();
+        whileOpen = nullptr;
     }
 
     std::vector<std::string> log;
@@ -81,6 +89,10 @@ public:
     std::vector<std::vector<std::string>> popups;
     int ends = 0;
     bool anotherInstance = false;
+    // The answers of the next message boxes, in order; OK when none is left.
+    std::deque<ui::MsgResult> answers;
+    // Runs while a message box is open, as the view's event loop would run timers and menus.
+    std::function<void()> whileOpen;
 
 private:
     std::unique_ptr<ui::TestClock> testClock_ = std::make_unique<ui::TestClock>(36000.0);
