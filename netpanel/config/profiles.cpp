@@ -195,8 +195,7 @@ void Velto::putProfileIntoForce(const std::string& profile) {
     gCurSettings.KeyType = number("KeyType");
     (gCurSettings.KeyType != 0 ? ASCIIOption : HEXOption).setValue(true);
     gCurSettings.KeyMaxLength = number("KeyMaxLength");
-    FixedText<27>* const keys[] = {&gCurSettings.NetworkKey1, &gCurSettings.NetworkKey2,
-                                   &gCurSettings.NetworkKey3, &gCurSettings.NetworkKey4};
+    const auto keys = gCurSettings.networkKeys();
     for (int k = 0; k < 4; ++k) {
         *keys[k] = text(("NetworkKey" + std::to_string(k + 1)).c_str());
         gstrKeyCache[k] = keys[k]->trimmed();

@@ -8,6 +8,7 @@
 #include "platform/delay.h"
 #include "platform/registry_locations.h"
 #include "platform/registry_paths.h"
+#include "shell/messages.h"
 #include "shell/rounding.h"
 #include "shell/texts.h"
 #include "shell/velto.h"
@@ -31,13 +32,12 @@ constexpr uint32_t kWeakRed = 0xFF0000;
 constexpr uint32_t kFairBlue = 0x0000FF;
 constexpr uint32_t kStrongGreen = 0x0AC832;  // RGB 10, 200, 50
 
-constexpr const char* kJoinTitle = "IEEE 802.11b Wireless LAN Utility";
 constexpr const char* kJoinWepQuestion =
     "The Network Device included data encryption information.Are you sure connect to the "
     "device?";
 
-// Zero-fills a buffer, asks the adapter for up to 16 networks and copies all 16 entries, used or
-// not, into table[1..16]. The library's own result is not looked at: an empty or failed
+// Zero-fills a buffer, asks the adapter for up to 16 networks and copies all 16 entries, used
+// or not, into table[1..16]. The library's own result is not looked at: an empty or failed
 // retrieval leaves zeros, whose channel is out of range.
 int32_t RetrieveSurvey(Nicapi& nicapi, WLAdapterInfo& adapter, std::array<SurveyEntry, 17>& table,
                        int32_t& count) {
@@ -123,8 +123,7 @@ void Velto::showSurvey(int count) {
     std::string wep;  // an unknown privacy value repeats the row before
     for (int i = 1; i <= count; ++i) {
         SurveyEntry& entry = SurveyTable[i];
-        if (entry.Rssi > SignalStrengthMax) entry.Rssi = SignalStrengthMax;
-        if (entry.Rssi < SignalStrengthMin) entry.Rssi = SignalStrengthMin;
+        entry.Rssi = clampUpperFirst(entry.Rssi, SignalStrengthMin, SignalStrengthMax);
         const int32_t percent = signalPercent(entry.Rssi, SignalStrengthMin, SignalStrengthMax);
 
         if (entry.Privacy == 0) wep = "Disable";
@@ -165,7 +164,7 @@ void Velto::ConnectButton_Click() {
         // A copy: whatever runs while the question is open cannot change what is joined.
         const SurveyEntry entry = *selected;
         const bool asked = entry.Privacy == 1;
-        if (!asked || askWithTimersHeld(kJoinWepQuestion, kJoinTitle, ui::MsgIcon::Question,
+        if (!asked || askWithTimersHeld(kJoinWepQuestion, kWindowTitle, ui::MsgIcon::Question,
                                         ui::MsgButtons::OKCancel) == ui::MsgResult::OK) {
             // The card may have gone, or the program ended, while the question was open.
             if (adapterStillOpen()) joinNetwork(entry);
@@ -196,13 +195,10 @@ void Velto::joinNetwork(const SurveyEntry& entry) {
     const int32_t preamble = nicapi_.VBSetWLPreambleMode(AdapterInfo, kAutoPreamble);
     StateFlags[UpdatingUi] = 1;
 
-    ui::OptionButton* const defaultKeys[] = {&DefaultKey1, &DefaultKey2, &DefaultKey3,
-                                             &DefaultKey4};
-    ui::TextBox* const networkKeys[] = {&NetworkKey1, &NetworkKey2, &NetworkKey3, &NetworkKey4};
-    auto enableKeyEntry = [&](bool enabled) {
-        for (int k = 0; k < 4; ++k) {
-            defaultKeys[k]->setEnabled(enabled);
-            networkKeys[k]->setEnabled(enabled);
+    auto enableKeyEntry = [this](bool enabled) {
+        for (int n = 1; n <= 4; ++n) {
+            defaultKey(n).setEnabled(enabled);
+            networkKey(n).setEnabled(enabled);
         }
     };
     // The Security tab is prepared only when the adapter took the preamble.

@@ -16,18 +16,18 @@
 #include "qt/qt_host.h"
 #include "qt/screenshot_hook.h"
 #include "qt/velto_view.h"
+#include "shell/messages.h"
 #include "shell/velto.h"
 
 namespace {
-
-constexpr const char* kTitle = "IEEE 802.11b Wireless LAN Utility";
 
 // The program cannot start: say why, on standard error and, with a screen, in a message box;
 // then it ends with 1.
 int reportStartFailure(const std::string& reason, netpanel::qt::QtHost::Dialogs dialogs) {
     std::fprintf(stderr, "netpanel: %s\n", reason.c_str());
     if (dialogs == netpanel::qt::QtHost::Dialogs::Interactive) {
-        QMessageBox::critical(nullptr, QString::fromLatin1(kTitle), QString::fromStdString(reason));
+        QMessageBox::critical(nullptr, QString::fromLatin1(netpanel::kWindowTitle),
+                              QString::fromStdString(reason));
     }
     return 1;
 }

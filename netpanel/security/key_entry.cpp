@@ -2,6 +2,7 @@
 // masks, the default key, and the check of a typed key.
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "security/key_text.h"
 #include "shell/messages.h"
@@ -174,8 +175,7 @@ void Velto::NetworkKeyN_KeyDown(int n, int keyCode, int shift) {
 }
 
 void Velto::NetworkKeyN_Change(int n) {
-    const FixedText<27>* const stored[] = {&gCurSettings.NetworkKey1, &gCurSettings.NetworkKey2,
-                                           &gCurSettings.NetworkKey3, &gCurSettings.NetworkKey4};
+    const auto stored = std::as_const(gCurSettings).networkKeys();
     const bool updating = StateFlags[UpdatingUi] != 0;
     // Key 1 ignores the program's own changes completely; keys 2..4 only for "Submit".
     if (updating && n == 1) return;

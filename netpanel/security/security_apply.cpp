@@ -1,6 +1,7 @@
 // The Security tab's "Apply Changes", "Undo Changes" and "Restore Defaults", and the tab's load
 // from the active profile.
 #include <algorithm>
+#include <utility>
 
 #include "config/profile_store.h"
 #include "platform/delay.h"
@@ -15,6 +16,12 @@ namespace netpanel {
 namespace {
 
 constexpr int32_t kApplySettleMs = 2000;
+
+// Whether a key of the cache is blank.
+bool anyKeyBlank(const std::array<std::string, 4>& keys) {
+    return std::any_of(keys.begin(), keys.end(),
+                       [](const std::string& key) { return trimBlanks(key).empty(); });
+}
 
 // The driver's WEPStatus for a key-length position: off, 64 bit, 128 bit.
 std::string wepStatusText(int position) {
@@ -43,10 +50,7 @@ void Velto::cmdSecApply_Click() {
         }
     }
     const int position = KeyLength.listIndex();
-    const bool keyMissing =
-        std::any_of(gstrKeyCache.begin(), gstrKeyCache.end(),
-                    [](const std::string& key) { return trimBlanks(key).empty(); });
-    if (position > 0 && gnKeyCheckPending == 1 && keyMissing) {
+    if (position > 0 && gnKeyCheckPending == 1 && anyKeyBlank(gstrKeyCache)) {
         host_.beep();
         host_.messageBox("You must key in four key value.", kMessageTitle, ui::MsgIcon::Question,
                          ui::MsgButtons::OK);
@@ -70,8 +74,7 @@ void Velto::cmdSecApply_Click() {
 
     gCurSettings.KeyLength = std::max(position, 0);
     gCurSettings.KeyType = ASCIIOption.value() ? 1 : 0;
-    FixedText<27>* const stored[] = {&gCurSettings.NetworkKey1, &gCurSettings.NetworkKey2,
-                                     &gCurSettings.NetworkKey3, &gCurSettings.NetworkKey4};
+    const auto stored = gCurSettings.networkKeys();
     for (int k = 0; k < 4; ++k)
         *stored[k] = gstrKeyCache[k];
     gCurSettings.Ieee8021x = Check802.value();
@@ -118,23 +121,23 @@ void Velto::cmdSecUndo_Click() {
 
 void Velto::cmdSecRestore_Click() {
     KeyLength.selectIfListed(gDefSettings.KeyLength);
-    const FixedText<27>* const defaults[] = {&gDefSettings.NetworkKey1, &gDefSettings.NetworkKey2,
-                                             &gDefSettings.NetworkKey3, &gDefSettings.NetworkKey4};
+    const auto defaults = std::as_const(gDefSettings).networkKeys();
     for (int k = 0; k < 4; ++k)
         gstrKeyCache[k] = defaults[k]->text();
     Check802.setValue(gDefSettings.Ieee8021x);
     securityChanged();
 }
 
-void Velto::Check802_Click() {
-    if (Check802.value() == ui::CheckBox::kUnchecked) {
-        for (ui::Control* control : std::initializer_list<ui::Control*>{
-                 &ComboProfileName, &CmdProfile, &OptEAPMD5, &OptEAPTLS, &OptEAPTTLS,
-                 &TextEAPLoginName, &CheckEAPPermitPW, &OptEAPInputPW, &OptEAPPromptPW,
-                 &OptEAPWinPW, &TextEAPInputPW}) {
-            control->setEnabled(false);
-        }
+void Velto::disable8021xDetails() {
+    for (ui::Control* control : std::initializer_list<ui::Control*>{
+             &ComboProfileName, &CmdProfile, &OptEAPMD5, &OptEAPTLS, &OptEAPTTLS, &TextEAPLoginName,
+             &CheckEAPPermitPW, &OptEAPInputPW, &OptEAPPromptPW, &OptEAPWinPW, &TextEAPInputPW}) {
+        control->setEnabled(false);
     }
+}
+
+void Velto::Check802_Click() {
+    if (Check802.value() == ui::CheckBox::kUnchecked) disable8021xDetails();
     if (Check802.value() != gCurSettings.Ieee8021x && !SubmitSecurity.enabled()) {
         SubmitSecurity.setEnabled(true);
     }
@@ -142,10 +145,9 @@ void Velto::Check802_Click() {
 }
 
 void Velto::disable8021x() {
-    for (ui::Control* control : std::initializer_list<ui::Control*>{
-             &Check802, &ComboProfileName, &CmdProfile, &OptEAPMD5, &OptEAPTLS, &OptEAPTTLS,
-             &TextEAPLoginName, &CheckEAPPermitPW, &OptEAPInputPW, &OptEAPPromptPW, &OptEAPWinPW,
-             &TextEAPInputPW, &Label3, &Label4, &Label5}) {
+    disable8021xDetails();
+    for (ui::Control* control :
+         std::initializer_list<ui::Control*>{&Check802, &Label3, &Label4, &Label5}) {
         control->setEnabled(false);
     }
 }
@@ -162,8 +164,7 @@ void Velto::loadSecurityFrom(const std::string& profile) {
         gCurSettings.KeyType = number("KeyType");
         (gCurSettings.KeyType != 0 ? ASCIIOption : HEXOption).setValue(true);
         gCurSettings.KeyMaxLength = number("KeyMaxLength");
-        FixedText<27>* const stored[] = {&gCurSettings.NetworkKey1, &gCurSettings.NetworkKey2,
-                                         &gCurSettings.NetworkKey3, &gCurSettings.NetworkKey4};
+        const auto stored = gCurSettings.networkKeys();
         for (int k = 0; k < 4; ++k) {
             *stored[k] = readProfileText(profile, "NetworkKey" + std::to_string(k + 1));
             gstrKeyCache[k] = stored[k]->text();
@@ -174,10 +175,7 @@ void Velto::loadSecurityFrom(const std::string& profile) {
             defaultKey(gCurSettings.KeyInUse).setValue(true);
         }
     }
-    gnKeyCheckPending = std::any_of(gstrKeyCache.begin(), gstrKeyCache.end(),
-                                    [](const std::string& key) { return trimBlanks(key).empty(); })
-                            ? 1
-                            : 0;
+    gnKeyCheckPending = anyKeyBlank(gstrKeyCache) ? 1 : 0;
 }
 
 }  // namespace netpanel

@@ -1,6 +1,7 @@
 // The settings record that configuration and security share, and its fixed-length text fields.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -59,6 +60,14 @@ struct AdapterSettings {
     FixedText<27> NetworkKey4;
     int32_t Ieee8021x = 0;
     FixedText<260> SecurityProfileName;
+
+    // NetworkKey1..4, in key order.
+    std::array<FixedText<27>*, 4> networkKeys() {
+        return {&NetworkKey1, &NetworkKey2, &NetworkKey3, &NetworkKey4};
+    }
+    std::array<const FixedText<27>*, 4> networkKeys() const {
+        return {&NetworkKey1, &NetworkKey2, &NetworkKey3, &NetworkKey4};
+    }
 
     bool operator==(const AdapterSettings&) const = default;
 };

@@ -36,13 +36,6 @@ int32_t ringAverage(const std::array<int32_t, 5>& ring, int32_t count) {
     return roundHalfEven(sum / count);
 }
 
-// The value held to [min, max], the upper limit applied first.
-int32_t clampUpperFirst(int32_t value, int32_t min, int32_t max) {
-    if (value > max) value = max;
-    if (value < min) value = min;
-    return value;
-}
-
 // (numerator / range) * 100 as an integer percentage; a zero range counts as 100 percent.
 int32_t percentOf(int32_t numerator, int32_t range) {
     if (range == 0) return 100;

@@ -7,7 +7,7 @@ namespace netpanel {
 inline constexpr const char* kMessageTitle = "IEEE 802.11b WLAN Utility";
 inline constexpr const char* kAlreadyRunning = "IEEE 802.11b WLAN Utility is already running!!";
 inline constexpr const char* kConfigMissing = "Kvconfig.ini Can't be find";
-// The tip of the tray icon.
-inline constexpr const char* kTrayTip = "IEEE 802.11b Wireless LAN Utility";
+// The window's caption, also the tray icon's tip and the title of the join question.
+inline constexpr const char* kWindowTitle = "IEEE 802.11b Wireless LAN Utility";
 
 }  // namespace netpanel

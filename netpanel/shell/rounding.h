@@ -1,4 +1,4 @@
-// Rounding of the percentages the window shows.
+// Rounding and clamping of the levels and percentages the window shows.
 #pragma once
 
 #include <cmath>
@@ -13,6 +13,14 @@ inline int32_t roundHalfEven(double value) {
     double result = floor;
     if (rest > 0.5 || (rest == 0.5 && std::fmod(floor, 2.0) != 0.0)) result += 1.0;
     return static_cast<int32_t>(result);
+}
+
+// The value held to [min, max], the upper limit applied first (so min wins when limits read the
+// wrong way round cross).
+inline int32_t clampUpperFirst(int32_t value, int32_t min, int32_t max) {
+    if (value > max) value = max;
+    if (value < min) value = min;
+    return value;
 }
 
 }  // namespace netpanel

@@ -151,7 +151,7 @@ void Velto::Form_Load() {
     hide();
     Timer1.setEnabled(false);
     SubmitSecurity.setEnabled(false);
-    setCaption("IEEE 802.11b Wireless LAN Utility");
+    setCaption(kWindowTitle);
 }
 
 void Velto::seedDriverKey() {

@@ -24,8 +24,8 @@ void Velto::sendTrayRecord(uint32_t message, int icon) {
     data.hIcon = static_cast<uint32_t>(icon);
     // The tip, a NUL, then blanks to the end of the field.
     std::memset(data.szTip, ' ', sizeof data.szTip);
-    const size_t length = std::strlen(kTrayTip);
-    std::memcpy(data.szTip, kTrayTip, length);
+    const size_t length = std::strlen(kWindowTitle);
+    std::memcpy(data.szTip, kWindowTitle, length);
     data.szTip[length] = '\0';
     host_.shellNotifyIcon(message, data);
 }

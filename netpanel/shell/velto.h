@@ -431,7 +431,9 @@ private:
     // Writes the keys of valid length to the adapter, the default one (1..4) flagged and followed
     // by its index; keys of other lengths are skipped.
     void writeWepKeys(const std::array<std::string, 4>& texts, int32_t defaultKey);
+    // The 802.1X group: the whole of it, or the details below its check box.
     void disable8021x();
+    void disable8021xDetails();
     void putProfileIntoForce(const std::string& profile);
     void sendTrayRecord(uint32_t message, int icon);
     bool isWindows95();
