@@ -1,5 +1,7 @@
 #include "field_text.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 
 namespace loopkit {
@@ -63,9 +65,10 @@ long long readNumberField(std::string_view text) {
         ++at;
     bool negative = false;
     if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
-    long long value = 0;  // 18 digits at most after the sign: no overflow
+    unsigned long long digits = 0;  // 19 digits at most: within 64 bits
     for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
-        value = value * 10 + (text[at] - '0');
+        digits = digits * 10 + static_cast<unsigned>(text[at] - '0');
+    const long long value = static_cast<long long>(std::min<unsigned long long>(digits, LLONG_MAX));
     return negative ? -value : value;
 }
 

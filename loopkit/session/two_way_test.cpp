@@ -1,12 +1,25 @@
 #include "two_way_test.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace loopkit {
 namespace {
 
 constexpr int kPatternIncrementing = 2;
 constexpr int kPatternCustom = 5;
+constexpr int kStopFrameWaitMs = 1000;
+constexpr unsigned long kStopFrames = 3;
+constexpr int kStopFrameIntervalMs = 20;
+
+unsigned long markerFrames(bool stop) {
+    return stop ? kStopFrames : 1;
+}
+
+int markerInterval(bool stop) {
+    return stop ? kStopFrameIntervalMs : 0;
+}
 
 int textSize(const char* text) {
     return static_cast<int>(std::strlen(text));
@@ -26,8 +39,8 @@ TwoWayTest::~TwoWayTest() {
     // control_ ends here, after the tasks already queued and the close.
 }
 
-void TwoWayTest::start(Role role, int payloadLength) {
-    control_.post([this, role, payloadLength] { begin(role, payloadLength); });
+void TwoWayTest::start(Role role, int payloadLength, int intervalMs) {
+    control_.post([=, this] { begin(role, payloadLength, intervalMs); });
 }
 
 void TwoWayTest::stop() {
@@ -72,9 +85,10 @@ void TwoWayTest::frameReported(RunKey run, ReportedFrame) {
 
 // --- Control thread ---------------------------------------------------------------------------
 
-void TwoWayTest::begin(Role role, int payloadLength) {
+void TwoWayTest::begin(Role role, int payloadLength, int intervalMs) {
     if (!valid() || running_) return;
     length_ = payloadLength;
+    interval_ = intervalMs;
     running_ = true;
     notify(events_.runningChanged, true);
     if (role == Role::Server) {
@@ -95,10 +109,11 @@ bool TwoWayTest::capture(bool waitForStart) {
     const RunKey run = hub.begin(this);
     _Rx_Frame_Report_Quiet* record = waitForStart ? hub.quietArray(run, 1) : nullptr;
     captureRun_ = run;
-    capturing_ = KvRxStartCapture(rx_, nullptr, 0, true, true, false, false,
-                                  &RoutineHub::completionRoutine, RoutineHub::routineArgument(run),
-                                  REPORT_ALL, record != nullptr ? &RoutineHub::quietRoutine : nullptr,
-                                  record, record != nullptr ? 1 : 0, nullptr, nullptr, 0, nullptr);
+    capturing_ =
+        KvRxStartCapture(rx_, nullptr, 0, true, true, false, false, &RoutineHub::completionRoutine,
+                         RoutineHub::routineArgument(run), REPORT_ALL,
+                         record != nullptr ? &RoutineHub::quietRoutine : nullptr, record,
+                         record != nullptr ? 1 : 0, nullptr, nullptr, 0, nullptr);
     if (!capturing_) {
         // Wait for whatever the refused start left running, so the run's records are final.
         KvRxStopCapture(rx_);
@@ -112,7 +127,7 @@ bool TwoWayTest::capture(bool waitForStart) {
 
 void TwoWayTest::startStream() {
     const RunKey run = RoutineHub::instance().begin(this);
-    if (!KvTxSend(tx_, kPatternIncrementing, nullptr, length_, 0, 0, true, false, false, 0,
+    if (!KvTxSend(tx_, kPatternIncrementing, nullptr, length_, 0, interval_, true, false, false, 0,
                   &RoutineHub::completionRoutine, RoutineHub::routineArgument(run))) {
         RoutineHub::instance().release(run);
         return;
@@ -128,7 +143,8 @@ void TwoWayTest::sendMarker(const char* text, Sending what) {
     RoutineHub& hub = RoutineHub::instance();
     const RunKey run = hub.begin(this);
     if (!KvTxSetPattern(tx_, text, textSize(text)) ||
-        !KvTxSend(tx_, kPatternCustom, nullptr, length_, 1, 0, false, false, false, 0,
+        !KvTxSend(tx_, kPatternCustom, nullptr, length_, markerFrames(what == Sending::StopFrame),
+                  markerInterval(what == Sending::StopFrame), false, false, false, 0,
                   &RoutineHub::completionRoutine, RoutineHub::routineArgument(run))) {
         hub.release(run);
         sending_ = Sending::Nothing;
@@ -161,8 +177,19 @@ void TwoWayTest::onCaptureEnded(RunKey run) {
     RoutineHub::instance().release(run);
     capturing_ = false;
     captureRun_ = 0;
-    KvTxSendStop(tx_);  // the stream's end brings the stop frame
+    // The stream's end brings the stop frames; stop frames already on their way are let go.
+    if (sending_ == Sending::Stream) KvTxSendStop(tx_);
     updateRunning();
+}
+
+void TwoWayTest::sendStopFrameAndWait() {
+    if (!KvTxSetPattern(tx_, kTwoWayStopText, textSize(kTwoWayStopText)) ||
+        !KvTxSend(tx_, kPatternCustom, nullptr, length_, kStopFrames, kStopFrameIntervalMs, false,
+                  false, false, 0, nullptr, nullptr))
+        return;
+    // A few frames: the engine ends by itself once they left, well within the bound.
+    for (int waited = 0; KvTxIsSending(tx_) && waited < kStopFrameWaitMs; waited += 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 void TwoWayTest::updateRunning() {
@@ -173,6 +200,12 @@ void TwoWayTest::updateRunning() {
 }
 
 void TwoWayTest::closeEngines() {
+    // Closed while the peer may still stream: tell it, as a stream's end would.
+    const bool peerMayRun =
+        capturing_ || sending_ == Sending::Stream || sending_ == Sending::StartFrame;
+    KvRxStopCapture(rx_);
+    KvTxSendStop(tx_);
+    if (peerMayRun) sendStopFrameAndWait();
     KvTxClose(tx_);
     KvRxClose(rx_);
     tx_ = nullptr;

@@ -5,8 +5,9 @@
 //   server: waits for a frame starting "Start 2 Way Test!", then starts its stream at the first
 //           counted frame after it;
 //   client: sends that start frame, then its stream;
-//   either: a stream that ends is followed by one frame starting "Stop 2 Way Test!", which ends
-//           the peer's capture; a capture that ends stops the station's stream.
+//   either: a stream that ends is followed by a frame starting "Stop 2 Way Test!", which ends
+//           the peer's capture; a capture that ends stops the station's stream. The stop frame
+//           goes out three times, 20 ms apart, so that one lost frame leaves no peer running.
 //
 // Streams are incrementing-pattern test frames to the broadcast address, numbered, without a
 // checksum. Every engine call runs on the test's control thread. Counters may be read from any
@@ -59,8 +60,9 @@ public:
     TwoWayTest& operator=(const TwoWayTest&) = delete;
 
     bool valid() const { return tx_ != nullptr && rx_ != nullptr; }
-    // payloadLength must lie within kTwoWayMinLength..kTwoWayMaxLength.
-    void start(Role role, int payloadLength);
+    // payloadLength must lie within kTwoWayMinLength..kTwoWayMaxLength; the stream pauses
+    // intervalMs before each frame (the dialog streams without pause).
+    void start(Role role, int payloadLength, int intervalMs = 0);
     void stop();
     Counters counters() const;
     // Waits until the control thread has run every request made so far (for tests).
@@ -73,12 +75,13 @@ private:
     void frameReported(RunKey run, ReportedFrame frame) override;
 
     // Control thread only.
-    void begin(Role role, int payloadLength);
+    void begin(Role role, int payloadLength, int intervalMs);
     bool capture(bool waitForStart);
     void startStream();
     void sendMarker(const char* text, Sending what);
     void onSendEnded(RunKey run);
     void onCaptureEnded(RunKey run);
+    void sendStopFrameAndWait();
     void updateRunning();
     void closeEngines();
     template <class Event, class... Args>
@@ -92,6 +95,7 @@ private:
     void* rx_ = nullptr;
     // Control thread only.
     int length_ = 0;
+    int interval_ = 0;
     Sending sending_ = Sending::Nothing;
     RunKey sendRun_ = 0;
     RunKey captureRun_ = 0;
