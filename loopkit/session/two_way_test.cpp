@@ -26,8 +26,9 @@ TwoWayTest::~TwoWayTest() {
     // control_ ends here, after the tasks already queued and the close.
 }
 
-void TwoWayTest::start(Role role, int payloadLength) {
-    control_.post([this, role, payloadLength] { begin(role, payloadLength); });
+void TwoWayTest::start(Role role, int payloadLength, unsigned long streamFrames) {
+    control_.post(
+        [this, role, payloadLength, streamFrames] { begin(role, payloadLength, streamFrames); });
 }
 
 void TwoWayTest::stop() {
@@ -72,9 +73,10 @@ void TwoWayTest::frameReported(RunKey run, ReportedFrame) {
 
 // --- Control thread ---------------------------------------------------------------------------
 
-void TwoWayTest::begin(Role role, int payloadLength) {
+void TwoWayTest::begin(Role role, int payloadLength, unsigned long streamFrames) {
     if (!valid() || running_) return;
     length_ = payloadLength;
+    streamFrames_ = streamFrames;
     running_ = true;
     notify(events_.runningChanged, true);
     if (role == Role::Server) {
@@ -112,8 +114,8 @@ bool TwoWayTest::capture(bool waitForStart) {
 
 void TwoWayTest::startStream() {
     const RunKey run = RoutineHub::instance().begin(this);
-    if (!KvTxSend(tx_, kPatternIncrementing, nullptr, length_, 0, 0, true, false, false, 0,
-                  &RoutineHub::completionRoutine, RoutineHub::routineArgument(run))) {
+    if (!KvTxSend(tx_, kPatternIncrementing, nullptr, length_, streamFrames_, 0, true, false, false,
+                  0, &RoutineHub::completionRoutine, RoutineHub::routineArgument(run))) {
         RoutineHub::instance().release(run);
         return;
     }

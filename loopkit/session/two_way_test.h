@@ -59,8 +59,10 @@ public:
     TwoWayTest& operator=(const TwoWayTest&) = delete;
 
     bool valid() const { return tx_ != nullptr && rx_ != nullptr; }
-    // payloadLength must lie within kTwoWayMinLength..kTwoWayMaxLength.
-    void start(Role role, int payloadLength);
+    // payloadLength must lie within kTwoWayMinLength..kTwoWayMaxLength. The station's stream
+    // ends by itself after streamFrames frames (0: only when stopped), and its stop frame
+    // follows as after any stream.
+    void start(Role role, int payloadLength, unsigned long streamFrames = 0);
     void stop();
     Counters counters() const;
     // Waits until the control thread has run every request made so far (for tests).
@@ -73,7 +75,7 @@ private:
     void frameReported(RunKey run, ReportedFrame frame) override;
 
     // Control thread only.
-    void begin(Role role, int payloadLength);
+    void begin(Role role, int payloadLength, unsigned long streamFrames);
     bool capture(bool waitForStart);
     void startStream();
     void sendMarker(const char* text, Sending what);
@@ -92,6 +94,7 @@ private:
     void* rx_ = nullptr;
     // Control thread only.
     int length_ = 0;
+    unsigned long streamFrames_ = 0;
     Sending sending_ = Sending::Nothing;
     RunKey sendRun_ = 0;
     RunKey captureRun_ = 0;
