@@ -1,0 +1,136 @@
+// loopkit 2way: the two-way protocol of the test dialogs, so that the command faces a dialog
+// or another command. The run ends when the station's capture has ended and its stream with
+// its stop frame is done: after the peer's stop frame, after its own --frames (the peer then
+// answers with its stop frame), or after a stop of its own (timeout, Ctrl-C).
+#include <two_way_test.h>
+
+#include <rates.h>
+
+#include <mutex>
+
+#include "adapter.h"
+#include "live_line.h"
+#include "run_waiter.h"
+#include "runs.h"
+
+namespace loopkit_cli {
+namespace {
+
+// How long a station whose stream ended waits for the peer's stop frame before it stops.
+constexpr auto kPeerGrace = std::chrono::seconds(3);
+
+// The test's news, handed from its control thread to the run.
+struct News {
+    std::mutex lock;
+    bool started = false;
+    bool running = false;
+    bool streamEnded = false;
+};
+
+Figures figuresOf(const loopkit::TwoWayTest::Counters& c) {
+    Figures f;
+    f.sent = c.sent;
+    f.sentBytes = c.sentBytes;
+    f.sendDurationMs = c.sendDuration;
+    f.good = c.good;
+    f.bad = c.bad;
+    f.lost = c.lost;
+    f.receivedBytes = c.receivedBytes;
+    f.receiveDurationMs = c.receiveDuration;
+    return f;
+}
+
+loopkit::TwoWayTest::Events eventsFor(News& news, RunWaiter& waiter) {
+    loopkit::TwoWayTest::Events events;
+    events.runningChanged = [&news, &waiter](bool running) {
+        {
+            std::lock_guard guard(news.lock);
+            news.running = running;
+            news.started = news.started || running;
+        }
+        waiter.notify();
+    };
+    events.streamEnded = [&news, &waiter] {
+        {
+            std::lock_guard guard(news.lock);
+            news.streamEnded = true;
+        }
+        waiter.notify();
+    };
+    return events;
+}
+
+}  // namespace
+
+RunResult runTwoWay(const Request& request, const RunIo& io) {
+    RunResult result;
+    Outcome& outcome = result.outcome;
+    outcome.mode = Mode::kTwoWay;
+    outcome.interface = request.interface;
+    outcome.asked = request.twoWay.frames;
+    OpenedAdapter adapter(request.interface);
+    if (!adapter.ok()) {
+        result.status = kExitNoInterface;
+        result.error = "cannot open " + request.interface + ": " + adapter.reason();
+        return result;
+    }
+    RunWaiter waiter(io.stopFd);
+    News news;
+    loopkit::TwoWayTest test(adapter.info(), eventsFor(news, waiter));  // ends before the others
+    if (!test.valid()) {
+        result.status = kExitNoInterface;
+        result.error = "cannot use " + request.interface + " for a test";
+        return result;
+    }
+    const bool server = request.twoWay.server;
+    test.start(server ? loopkit::TwoWayTest::Role::Server : loopkit::TwoWayTest::Role::Client,
+               request.twoWay.frameLength - kHeaderLength, request.twoWay.frames);
+    if (io.notice)
+        io.notice(server ? "waiting for a client on " + request.interface
+                         : "starting the test on " + request.interface);
+
+    LiveLine live(io.live);
+    loopkit::RateMemory sentRate, receivedRate;
+    RunClock clock(request.timeoutMs);
+    std::optional<Clock::time_point> graceEnd;
+    bool stopping = false;
+    auto stop = [&](Ending why) {
+        if (stopping) return;
+        stopping = true;
+        outcome.ending = why;
+        clock.disarm();
+        graceEnd.reset();
+        test.stop();
+    };
+    for (;;) {
+        const RunWaiter::Woke woke = waiter.wait(clock.nextDeadline(graceEnd));
+        bool ended = false;
+        {
+            std::lock_guard guard(news.lock);
+            ended = news.started && !news.running;
+            if (news.streamEnded && !graceEnd && !stopping) graceEnd = Clock::now() + kPeerGrace;
+        }
+        if (ended) break;
+        if (woke == RunWaiter::Woke::kStopAsked) stop(Ending::kInterrupted);
+        if (clock.timedOut()) stop(Ending::kTimeout);
+        if (graceEnd && Clock::now() >= *graceEnd) stop(Ending::kDone);
+        if (clock.tickDue() && live.enabled()) {
+            const Figures now = figuresOf(test.counters());
+            // Both rates over the capture's time, as the dialog shows them.
+            LiveRates rates{
+                sentRate.next(now.sentBytes, now.receiveDurationMs).value_or(0),
+                receivedRate.next(now.receivedBytes, now.receiveDurationMs).value_or(0)};
+            live.show(liveText(Mode::kTwoWay, now, rates));
+        }
+    }
+    live.clear();
+    outcome.figures = figuresOf(test.counters());
+    if (!stopping) {
+        const bool ownFramesDone =
+            request.twoWay.frames != 0 && outcome.figures.sent >= request.twoWay.frames;
+        outcome.ending = ownFramesDone ? Ending::kDone : Ending::kPeer;
+    }
+    return result;
+}
+
+}  // namespace loopkit_cli
