@@ -22,9 +22,12 @@ constexpr auto kPeerGrace = std::chrono::seconds(3);
 // The test's news, handed from its control thread to the run.
 struct News {
     std::mutex lock;
+    loopkit::TwoWayTest* test = nullptr;  // set before the test starts
     bool started = false;
     bool running = false;
     bool streamEnded = false;
+    // The stream's figures when it ended: the stop frame that follows restarts the counters.
+    loopkit::TwoWayTest::Counters stream;
 };
 
 Figures figuresOf(const loopkit::TwoWayTest::Counters& c) {
@@ -37,6 +40,19 @@ Figures figuresOf(const loopkit::TwoWayTest::Counters& c) {
     f.lost = c.lost;
     f.receivedBytes = c.receivedBytes;
     f.receiveDurationMs = c.receiveDuration;
+    return f;
+}
+
+// The capture's figures now, and the stream's as it ended. Before that the live line shows the
+// sending engine's counters as they are, and the summary none.
+Figures figuresNow(const loopkit::TwoWayTest& test, News& news, bool final) {
+    Figures f = figuresOf(test.counters());
+    std::lock_guard guard(news.lock);
+    if (!news.streamEnded && !final) return f;
+    const Figures stream = news.streamEnded ? figuresOf(news.stream) : Figures{};
+    f.sent = stream.sent;
+    f.sentBytes = stream.sentBytes;
+    f.sendDurationMs = stream.sendDurationMs;
     return f;
 }
 
@@ -54,6 +70,7 @@ loopkit::TwoWayTest::Events eventsFor(News& news, RunWaiter& waiter) {
         {
             std::lock_guard guard(news.lock);
             news.streamEnded = true;
+            news.stream = news.test->counters();
         }
         waiter.notify();
     };
@@ -81,6 +98,10 @@ RunResult runTwoWay(const Request& request, const RunIo& io) {
         result.status = kExitNoInterface;
         result.error = "cannot use " + request.interface + " for a test";
         return result;
+    }
+    {
+        std::lock_guard guard(news.lock);
+        news.test = &test;
     }
     const bool server = request.twoWay.server;
     test.start(server ? loopkit::TwoWayTest::Role::Server : loopkit::TwoWayTest::Role::Client,
@@ -115,7 +136,7 @@ RunResult runTwoWay(const Request& request, const RunIo& io) {
         if (clock.timedOut()) stop(Ending::kTimeout);
         if (graceEnd && Clock::now() >= *graceEnd) stop(Ending::kDone);
         if (clock.tickDue() && live.enabled()) {
-            const Figures now = figuresOf(test.counters());
+            const Figures now = figuresNow(test, news, false);
             // Both rates over the capture's time, as the dialog shows them.
             LiveRates rates{
                 sentRate.next(now.sentBytes, now.receiveDurationMs).value_or(0),
@@ -124,7 +145,7 @@ RunResult runTwoWay(const Request& request, const RunIo& io) {
         }
     }
     live.clear();
-    outcome.figures = figuresOf(test.counters());
+    outcome.figures = figuresNow(test, news, true);
     if (!stopping) {
         const bool ownFramesDone =
             request.twoWay.frames != 0 && outcome.figures.sent >= request.twoWay.frames;
