@@ -1,7 +1,8 @@
 // loopkit 2way: the two-way protocol of the test dialogs, so that the command faces a dialog
 // or another command. The run ends when the station's capture has ended and its stream with
 // its stop frame is done: after the peer's stop frame, after its own --frames (the peer then
-// answers with its stop frame), or after a stop of its own (timeout, Ctrl-C).
+// answers with its stop frame), or after a stop of its own (timeout, Ctrl-C, a peer silent for
+// 3 s).
 #include <two_way_test.h>
 
 #include <rates.h>
@@ -16,7 +17,8 @@
 namespace loopkit_cli {
 namespace {
 
-// How long a station whose stream ended waits for the peer's stop frame before it stops.
+// How long a station whose stream ended waits for the peer's stop frame before it stops, and
+// how long it waits for the next frame of a peer that has sent before.
 constexpr auto kPeerGrace = std::chrono::seconds(3);
 
 // The test's news, handed from its control thread to the run.
@@ -123,8 +125,15 @@ RunResult runTwoWay(const Request& request, const RunIo& io) {
         graceEnd.reset();
         test.stop();
     };
+    // The peer is taken to be gone when its frames stop coming for kPeerGrace (its stop frame
+    // may be dropped like any frame).
+    uint64_t lastCount = 0;
+    Clock::time_point lastChange = Clock::now();
     for (;;) {
-        const RunWaiter::Woke woke = waiter.wait(clock.nextDeadline(graceEnd));
+        std::optional<Clock::time_point> wakeAt = graceEnd;
+        if (!stopping && lastCount > 0 && (!wakeAt || lastChange + kPeerGrace < *wakeAt))
+            wakeAt = lastChange + kPeerGrace;
+        const RunWaiter::Woke woke = waiter.wait(clock.nextDeadline(wakeAt));
         bool ended = false;
         {
             std::lock_guard guard(news.lock);
@@ -135,8 +144,15 @@ RunResult runTwoWay(const Request& request, const RunIo& io) {
         if (woke == RunWaiter::Woke::kStopAsked) stop(Ending::kInterrupted);
         if (clock.timedOut()) stop(Ending::kTimeout);
         if (graceEnd && Clock::now() >= *graceEnd) stop(Ending::kDone);
+        const Figures now = figuresNow(test, news, false);
+        const uint64_t count = uint64_t{now.good} + now.bad + now.lost;
+        if (count != lastCount) {
+            lastCount = count;
+            lastChange = Clock::now();
+        } else if (lastCount > 0 && Clock::now() >= lastChange + kPeerGrace) {
+            stop(Ending::kIdle);
+        }
         if (clock.tickDue() && live.enabled()) {
-            const Figures now = figuresNow(test, news, false);
             // Both rates over the capture's time, as the dialog shows them.
             LiveRates rates{
                 sentRate.next(now.sentBytes, now.receiveDurationMs).value_or(0),

@@ -59,7 +59,10 @@ constexpr char kDescriptionTwoWay[] =
     "    frame, which ends the peer's capture; a station whose capture ends stops its own\n"
     "    stream and answers with its stop frame. So either station ends both, and each\n"
     "    ends once its capture ended and its stop frame left. A station whose stream\n"
-    "    ended waits 3 s at most for the peer's stop frame.\n"
+    "    ended waits 3 s at most for the peer's stop frame, and a station stops when the\n"
+    "    peer's frames stop coming for 3 s (a stop frame can be dropped like any frame).\n"
+    "    A station that stops itself (--timeout, Ctrl-C) stops counting at once, so the\n"
+    "    peer's last frames are not counted there.\n"
     "\n";
 
 constexpr char kOptionsCommon[] =
@@ -84,7 +87,8 @@ constexpr char kOptionsTx[] =
     "    --to MAC        destination, e.g. 02:00:00:00:00:07 (default broadcast)\n"
     "    --interval MS   pause before each frame (default 0)\n"
     "    --no-checksum   frames without a checksum\n"
-    "    --no-numbering  frames without sequence numbers (the receiver counts no loss)\n"
+    "    --no-numbering  frames without sequence numbers (the receiver needs\n"
+    "                    --no-lost-check, or counts every repeated number as a gap)\n"
     "    --swap          swap the header with the start of the payload (the receiver needs\n"
     "                    --swap too)\n"
     "\n";
