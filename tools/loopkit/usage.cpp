@@ -62,7 +62,9 @@ constexpr char kDescriptionTwoWay[] =
     "    ended waits 3 s at most for the peer's stop frame, and a station stops when the\n"
     "    peer's frames stop coming for 3 s (a stop frame can be dropped like any frame).\n"
     "    A station that stops itself (--timeout, Ctrl-C) stops counting at once, so the\n"
-    "    peer's last frames are not counted there.\n"
+    "    peer's last frames are not counted there. The server streams from the first\n"
+    "    client frame after the start frame: for a count both ways, give the server\n"
+    "    --frames N and the client --frames 0.\n"
     "\n";
 
 constexpr char kOptionsCommon[] =

@@ -72,19 +72,24 @@ TEST_F(VethCommand, RxCountsEveryFrameOfTx) {
 }
 
 TEST_F(VethCommand, TwoWayStationsEndTogetherWithFramesBothWays) {
-    Station server(*pair, 1, {"2way", VethPair::kSecond, "--server", "--timeout", "30", "--json"});
+    // The server's stream ends after 2000 frames: its stop frame ends the client, whose answer
+    // ends the server. The server streams only after the client's frames came.
+    Station server(
+        *pair, 1,
+        {"2way", VethPair::kSecond, "--server", "--frames", "2000", "--timeout", "30", "--json"});
     ASSERT_TRUE(server.waitFor("waiting for a client on kvb"));
     const Outcome client =
-        Station(*pair, 0, {"2way", VethPair::kFirst, "--client", "--frames", "2000", "--json"})
+        Station(*pair, 0, {"2way", VethPair::kFirst, "--client", "--frames", "0", "--json"})
             .finish();
     const Outcome s = server.finish();
     EXPECT_EQ(client.status, 0) << client.out << client.err;
     EXPECT_EQ(s.status, 0) << s.out << s.err;
-    EXPECT_EQ(jsonNumber(client.out, "sent"), 2000) << client.out;
-    EXPECT_EQ(jsonNumber(s.out, "good"), 2000) << s.out;
-    EXPECT_GT(jsonNumber(s.out, "sent"), 0) << s.out;
-    EXPECT_EQ(jsonNumber(client.out, "good"), jsonNumber(s.out, "sent"));
-    EXPECT_NE(s.out.find(R"("ended":"peer")"), std::string::npos) << s.out;
+    EXPECT_EQ(jsonNumber(s.out, "sent"), 2000) << s.out;
+    EXPECT_EQ(jsonNumber(client.out, "good"), 2000) << client.out;
+    EXPECT_GT(jsonNumber(client.out, "sent"), 0) << client.out;
+    EXPECT_EQ(jsonNumber(s.out, "good"), jsonNumber(client.out, "sent"));
+    EXPECT_NE(client.out.find(R"("ended":"peer")"), std::string::npos) << client.out;
+    EXPECT_NE(s.out.find(R"("ended":"done")"), std::string::npos) << s.out;
 }
 
 }  // namespace
