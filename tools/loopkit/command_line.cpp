@@ -14,7 +14,7 @@ namespace {
 
 constexpr long long kMaxFrames = 4294967295LL;  // the engines count in 32 bits
 constexpr long long kMaxIntervalMs = 3600000;
-constexpr double kMaxSeconds = 86400.0 * 365;
+constexpr double kMaxSeconds = 2000000;  // 23 days: the milliseconds fit an int
 
 // Sets what one option asks for; returns an error text, or "" when the value fits.
 using Setter = std::function<std::string(Request&, const std::string& value)>;
@@ -43,7 +43,7 @@ std::string setSeconds(int& ms, const char* option, const std::string& v) {
     const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), value);
     if (v.empty() || error != std::errc() || end != v.data() + v.size() || !(value > 0) ||
         value > kMaxSeconds)
-        return rangeError(option, v, "a number of seconds above 0");
+        return rangeError(option, v, "a number of seconds above 0, at most 2000000");
     ms = std::max(1, static_cast<int>(std::lround(value * 1000)));
     return {};
 }

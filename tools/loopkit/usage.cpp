@@ -69,7 +69,8 @@ constexpr char kDescriptionTwoWay[] =
 
 constexpr char kOptionsCommon[] =
     "OPTIONS\n"
-    "    --timeout S     stop after S seconds (fractions allowed); default: none\n"
+    "    --timeout S     stop after S seconds (fractions allowed, at most 2000000);\n"
+    "                    default: none\n"
     "    --json          the summary as one JSON object\n"
     "    -h, --help      this text\n"
     "    Options take their value as the next argument or after '=' (--frames=10).\n"

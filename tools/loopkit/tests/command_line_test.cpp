@@ -125,6 +125,7 @@ TEST(CommandLine, BadLinesSayWhatIsWrong) {
         {"tx eth1 --interval 3600001", "--interval takes"},
         {"tx eth1 --timeout 0", "--timeout takes a number of seconds above 0"},
         {"tx eth1 --timeout soon", "--timeout takes"},
+        {"rx eth1 --idle 2000001", "at most 2000000"},
         {"tx eth1 --frames 1 --frames 2", "--frames given twice"},
         {"tx eth1 --json=yes", "--json takes no value"},
         {"tx eth1 --report f", "unknown option --report for tx"},
