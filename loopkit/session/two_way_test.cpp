@@ -39,8 +39,8 @@ TwoWayTest::~TwoWayTest() {
     // control_ ends here, after the tasks already queued and the close.
 }
 
-void TwoWayTest::start(Role role, int payloadLength, int intervalMs) {
-    control_.post([=, this] { begin(role, payloadLength, intervalMs); });
+void TwoWayTest::start(Role role, int payloadLength, TwoWayStream stream) {
+    control_.post([=, this] { begin(role, payloadLength, stream); });
 }
 
 void TwoWayTest::stop() {
@@ -85,10 +85,10 @@ void TwoWayTest::frameReported(RunKey run, ReportedFrame) {
 
 // --- Control thread ---------------------------------------------------------------------------
 
-void TwoWayTest::begin(Role role, int payloadLength, int intervalMs) {
+void TwoWayTest::begin(Role role, int payloadLength, TwoWayStream stream) {
     if (!valid() || running_) return;
     length_ = payloadLength;
-    interval_ = intervalMs;
+    stream_ = stream;
     running_ = true;
     notify(events_.runningChanged, true);
     if (role == Role::Server) {
@@ -127,8 +127,9 @@ bool TwoWayTest::capture(bool waitForStart) {
 
 void TwoWayTest::startStream() {
     const RunKey run = RoutineHub::instance().begin(this);
-    if (!KvTxSend(tx_, kPatternIncrementing, nullptr, length_, 0, interval_, true, false, false, 0,
-                  &RoutineHub::completionRoutine, RoutineHub::routineArgument(run))) {
+    if (!KvTxSend(tx_, kPatternIncrementing, nullptr, length_, stream_.frames, stream_.intervalMs,
+                  true, false, false, 0, &RoutineHub::completionRoutine,
+                  RoutineHub::routineArgument(run))) {
         RoutineHub::instance().release(run);
         return;
     }

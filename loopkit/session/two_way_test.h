@@ -30,6 +30,14 @@ inline constexpr char kTwoWayStopText[] = "Stop 2 Way Test!";
 inline constexpr int kTwoWayMinLength = 36;  // the payload lengths a test frame can have
 inline constexpr int kTwoWayMaxLength = 1490;
 
+// How a station's own stream runs: it ends by itself after `frames` frames (0: only when
+// stopped; its stop frames follow as after any stream) and pauses intervalMs before each
+// frame (the dialog streams flat out).
+struct TwoWayStream {
+    unsigned long frames = 0;
+    int intervalMs = 0;
+};
+
 class TwoWayTest final : private RoutineTarget {
 public:
     enum class Role { Server, Client };
@@ -60,12 +68,12 @@ public:
     TwoWayTest& operator=(const TwoWayTest&) = delete;
 
     bool valid() const { return tx_ != nullptr && rx_ != nullptr; }
-    // payloadLength must lie within kTwoWayMinLength..kTwoWayMaxLength; the stream pauses
-    // intervalMs before each frame (the dialog streams without pause).
-    void start(Role role, int payloadLength, int intervalMs = 0);
+    // payloadLength must lie within kTwoWayMinLength..kTwoWayMaxLength.
+    void start(Role role, int payloadLength, TwoWayStream stream = {});
     void stop();
     Counters counters() const;
-    // Waits until the control thread has run every request made so far (for tests).
+    // Waits until the control thread has run every request made so far: after start(), the
+    // capture receives (or failed to start).
     void settle() { control_.drain(); }
 
 private:
@@ -75,7 +83,7 @@ private:
     void frameReported(RunKey run, ReportedFrame frame) override;
 
     // Control thread only.
-    void begin(Role role, int payloadLength, int intervalMs);
+    void begin(Role role, int payloadLength, TwoWayStream stream);
     bool capture(bool waitForStart);
     void startStream();
     void sendMarker(const char* text, Sending what);
@@ -95,7 +103,7 @@ private:
     void* rx_ = nullptr;
     // Control thread only.
     int length_ = 0;
-    int interval_ = 0;
+    TwoWayStream stream_;
     Sending sending_ = Sending::Nothing;
     RunKey sendRun_ = 0;
     RunKey captureRun_ = 0;

@@ -84,6 +84,8 @@ public:
         return true;
     }
 
+    pid_t pid() const { return pid_; }
+
     Outcome finish() {
         while (out_.get() >= 0 || err_.get() >= 0) {
             std::array<pollfd, 2> fds = {pollfd{out_.get(), POLLIN, 0}, {err_.get(), POLLIN, 0}};

@@ -65,9 +65,9 @@ protected:
     static inline int media_ = 0;
 
     void startBoth() {
-        server.test->start(TwoWayTest::Role::Server, 100, kPace);
+        server.test->start(TwoWayTest::Role::Server, 100, {.intervalMs = kPace});
         server.test->settle();  // the server listens before the client's start frame
-        client.test->start(TwoWayTest::Role::Client, 100, kPace);
+        client.test->start(TwoWayTest::Role::Client, 100, {.intervalMs = kPace});
         ASSERT_TRUE(server.waitFor([&] { return server.streams == 1; }));
         ASSERT_TRUE(client.waitFor([&] { return client.streams == 1; }));
     }
