@@ -1,0 +1,48 @@
+// The two-way test dialog ("2 Way Test"): the two-way protocol between this station and
+// another, as server or client, with the figures of both directions refreshed every second.
+#pragma once
+
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <rates.h>
+#include <two_way_test.h>
+
+#include <memory>
+
+#include "dialog_support.h"
+
+namespace loopkit::dialogs {
+
+class TwoWayDialog final : public TestDialog {
+public:
+    explicit TwoWayDialog(WLAdapterInfo* adapter);
+    ~TwoWayDialog() override;
+
+    bool valid() const override { return test_->valid(); }
+
+private:
+    void start();
+    void refresh();
+    void streamEnded();
+
+    std::unique_ptr<TwoWayTest> test_;
+    RateMemory rxRate_;
+    RateMemory txRate_;
+    QTimer timer_;
+
+    QRadioButton* server_;
+    QLineEdit* length_;
+    QPushButton* start_;
+    QPushButton* stop_;
+    QLabel* sent_;
+    QLabel* received_;
+    QLabel* elapsed_;
+    QLabel* txRateLabel_;
+    QLabel* rxRateLabel_;
+    QLabel* bad_;
+    QLabel* lost_;
+};
+
+}  // namespace loopkit::dialogs
