@@ -18,8 +18,14 @@ TwoWayDialog::TwoWayDialog(WLAdapterInfo* adapter) : TestDialog(QStringLiteral("
         });
     };
     events.streamStarted = [this] { post([this] { timer_.start(); }); };
-    events.streamEnded = [this] { post([this] { streamEnded(); }); };
+    // The stream's last counters, read before the stop frame's send restarts them.
+    events.streamEnded = [this] {
+        if (TwoWayTest* test = live_.load()) {
+            post([this, last = test->counters()] { streamEnded(last); });
+        }
+    };
     test_ = std::make_unique<TwoWayTest>(adapter, std::move(events));
+    live_ = test_.get();
 
     server_ =
         named(new QRadioButton(QStringLiteral("Server"), this), 1301, QStringLiteral("Server"));
@@ -75,6 +81,7 @@ TwoWayDialog::TwoWayDialog(WLAdapterInfo* adapter) : TestDialog(QStringLiteral("
 }
 
 TwoWayDialog::~TwoWayDialog() {
+    live_ = nullptr;
     // Stops what runs and closes the engines; news already posted is dropped with the dialog.
     test_.reset();
 }
@@ -92,7 +99,10 @@ void TwoWayDialog::start() {
 }
 
 void TwoWayDialog::refresh() {
-    const TwoWayTest::Counters c = test_->counters();
+    refresh(test_->counters());
+}
+
+void TwoWayDialog::refresh(const TwoWayTest::Counters& c) {
     received_->setText(QString::number(c.good));
     bad_->setText(QString::number(c.bad));
     lost_->setText(QString::number(c.lost));
@@ -105,9 +115,9 @@ void TwoWayDialog::refresh() {
         txRateLabel_->setText(QString::number(*tx));
 }
 
-void TwoWayDialog::streamEnded() {
+void TwoWayDialog::streamEnded(const TwoWayTest::Counters& last) {
     timer_.stop();
-    refresh();
+    refresh(last);
 }
 
 }  // namespace loopkit::dialogs

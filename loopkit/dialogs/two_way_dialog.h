@@ -9,6 +9,7 @@
 #include <rates.h>
 #include <two_way_test.h>
 
+#include <atomic>
 #include <memory>
 
 #include "dialog_support.h"
@@ -25,9 +26,13 @@ public:
 private:
     void start();
     void refresh();
-    void streamEnded();
+    void refresh(const TwoWayTest::Counters& c);
+    void streamEnded(const TwoWayTest::Counters& last);
 
     std::unique_ptr<TwoWayTest> test_;
+    // The test as its events see it: null once the dialog closes. It lives until its control
+    // thread, which runs the events, has ended.
+    std::atomic<TwoWayTest*> live_{nullptr};
     RateMemory rxRate_;
     RateMemory txRate_;
     QTimer timer_;

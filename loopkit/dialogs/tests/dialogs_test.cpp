@@ -1,0 +1,329 @@
+// The test dialogs driven as a person would, offscreen, on in-memory media: messages, figures and
+// the frame log, and dialogs that go away while their routines still run.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "loopkit_fixture.h"
+#include "routine_hub.h"
+#include "rx_dialog.h"
+#include "show_dialog.h"
+#include "two_way_dialog.h"
+#include "tx_dialog.h"
+
+namespace {
+
+using namespace loopkit::dialogs;
+using namespace loopkit_test;
+
+QApplication& app() {
+    static std::unique_ptr<QApplication> instance;
+    if (instance == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        static int argc = 1;
+        static char name[] = "loopkit_dialogs_test";
+        static char* argv[] = {name, nullptr};
+        instance = std::make_unique<QApplication>(argc, argv);
+        class End : public testing::Environment {
+            void TearDown() override { instance.reset(); }
+        };
+        testing::AddGlobalTestEnvironment(std::make_unique<End>().release());
+    }
+    return *instance;
+}
+
+// Runs the event loop until `done` holds, for up to 20 s.
+bool settles(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+template <class Widget = QWidget>
+Widget* control(QWidget* dialog, int id) {
+    auto* widget = dialog->findChild<Widget*>(QString::number(id));
+    EXPECT_NE(widget, nullptr) << id;
+    return widget;
+}
+QString textOf(QWidget* dialog, int id) {
+    return control<QLabel>(dialog, id)->text();
+}
+void type(QWidget* dialog, int id, const QString& text) {
+    control<QLineEdit>(dialog, id)->setText(text);
+}
+void click(QWidget* dialog, int id) {
+    control<QAbstractButton>(dialog, id)->click();
+}
+bool enabled(QWidget* dialog, int id) {
+    return control(dialog, id)->isEnabled();
+}
+
+// Two dialogs' stations on one medium; the boxes a dialog opens are recorded, never shown.
+class DialogTest : public MediumTest {
+protected:
+    void SetUp() override {
+        app();
+        MediumTest::SetUp();
+        dialogHooks().message = [this](QWidget*, const QString& text) { messages.push_back(text); };
+        dialogHooks().openFile = [this](QWidget*) { return chosenFile; };
+    }
+    void sendAll(const std::vector<Bytes>& frames) {
+        for (const Bytes& frame : frames)
+            sendRaw(frame);
+    }
+
+    QStringList messages;
+    QString chosenFile;
+};
+
+constexpr int kOnePacket = 1251, kContinue = 1267, kStopSend = 1268, kCapture = 1283, kStop = 1268;
+
+struct LengthCase {
+    int button;
+    bool random;
+    const char* length;
+    const char* interval;
+    const char* message;  // empty: the frames go out
+};
+
+TEST_F(DialogTest, TxChecksLengthAndIntervalBeforeSending) {
+    const LengthCase cases[] = {
+        {kOnePacket, false, "49", "0", "Must >= 50"},
+        {kOnePacket, false, "50", "0", ""},
+        {kOnePacket, false, "1500", "0", ""},
+        {kOnePacket, false, "1501", "0", "Must <= 1500"},
+        {kContinue, false, "45", "0", "Must >= 46"},
+        {kContinue, false, "46", "0", ""},
+        {kContinue, false, "1501", "0", "Must <= 1500"},
+        {kOnePacket, true, "7", "0", ""},
+        {kContinue, true, "x", "0", ""},
+        {kOnePacket, false, "100", "-1", "Must >= 0"},
+        {kContinue, false, "100", "60001", "Must <= 60000"},
+    };
+    for (const LengthCase& c : cases) {
+        SCOPED_TRACE(std::string(c.length) + (c.random ? " random" : "") + " on " +
+                     std::to_string(c.button));
+        messages.clear();
+        TxDialog tx(&txInfo);
+        ASSERT_TRUE(tx.valid());
+        type(&tx, 1249, c.length);
+        type(&tx, 1248, c.interval);
+        type(&tx, 1250, "2");
+        if (c.random) click(&tx, 6001);
+        click(&tx, c.button);
+        EXPECT_EQ(messages.join("|"), QString(c.message));
+        EXPECT_EQ(enabled(&tx, kStopSend), *c.message == '\0');
+        if (*c.message != '\0') continue;
+        if (c.button == kContinue) {
+            ASSERT_TRUE(settles([&] { return textOf(&tx, 1262) != "0"; }));  // frames go out
+            click(&tx, kStopSend);
+        }
+        ASSERT_TRUE(settles([&] { return enabled(&tx, kOnePacket) && enabled(&tx, kContinue); }));
+        EXPECT_FALSE(enabled(&tx, kStopSend));
+        if (c.button == kOnePacket) {
+            EXPECT_EQ(textOf(&tx, 1262), "2");
+        }
+    }
+}
+
+TEST_F(DialogTest, TxSendsWhatTheRxDialogCountsWithFourteenBytesAboveTheTypedLength) {
+    RxDialog rx(&rxInfo);
+    TxDialog tx(&txInfo);
+    click(&rx, 1313);  // no frame count
+    click(&rx, kCapture);
+    ASSERT_FALSE(enabled(&rx, kCapture));
+
+    type(&tx, 1027, "02 00 00 00 00 0b");
+    type(&tx, 1249, "100");
+    auto* count = control<QLineEdit>(&tx, 1250);
+    count->clear();
+    QTest::keyClicks(count, "20");
+    EXPECT_EQ(control<QPushButton>(&tx, kOnePacket)->text(), "20 Packet Send");
+    click(&tx, kOnePacket);
+    ASSERT_TRUE(settles([&] { return enabled(&tx, kOnePacket); }));
+    EXPECT_EQ(textOf(&tx, 1262), "20");
+
+    ASSERT_TRUE(settles([&] { return textOf(&rx, 1315) == "20"; }));
+    click(&rx, kStop);
+    ASSERT_TRUE(settles([&] { return enabled(&rx, kCapture); }));
+    EXPECT_EQ(textOf(&rx, 1315), "20");
+    EXPECT_EQ(textOf(&rx, 1290), "0");
+    EXPECT_EQ(textOf(&rx, 1291), "0");
+    EXPECT_EQ(textOf(&rx, 1292), QString::number(20 * (100 + 14)));
+}
+
+TEST_F(DialogTest, QuietLogFollowsTheRecordsAndModesSetTheRecordCount) {
+    RxDialog rx(&rxInfo);
+    click(&rx, 1286);  // Dump Mode
+    EXPECT_EQ(control<QLineEdit>(&rx, 1297)->text(), "10");
+    click(&rx, 1285);  // Quiet Mode
+    EXPECT_EQ(control<QLineEdit>(&rx, 1297)->text(), "1000");
+    click(&rx, kCapture);
+    sendAll({goodFrame(0), goodFrame(1), goodFrame(4), badFrame(5)});
+    const QString expected =
+        QString::fromLatin1(loopkit::kQuietLogHeader).replace("\r\n", "\n") + "..LL.B";
+    auto* log = control<QPlainTextEdit>(&rx, 1270);
+    EXPECT_TRUE(settles([&] { return log->toPlainText() == expected; }))
+        << log->toPlainText().toStdString();
+    click(&rx, kStop);
+    ASSERT_TRUE(settles([&] { return enabled(&rx, kCapture); }));
+    EXPECT_EQ(log->toPlainText(), expected);
+}
+
+struct FinalRatesCase {
+    std::vector<Bytes> frames;
+    int counted;  // good + bad + lost: the capture stops itself there
+    const char* good;
+    const char* errorRate;
+    const char* lostRate;
+    const char* totalRate;
+};
+
+TEST_F(DialogTest, FinalRatesShowLessThanOneForEitherCount) {
+    // The count that stops a capture is checked at good frames: each list ends with one.
+    std::vector<Bytes> thousandAndBad;
+    for (uint16_t s = 0; s < 1000; ++s) {
+        if (s == 500) thousandAndBad.push_back(badFrame(s));
+        thousandAndBad.push_back(goodFrame(s));
+    }
+    const FinalRatesCase cases[] = {
+        {thousandAndBad, 1001, "1000", "< 1", "0", "0"},
+        {{goodFrame(0), goodFrame(1), badFrame(2), goodFrame(3)}, 5, "3", "200", "200", "400"},
+    };
+    for (const FinalRatesCase& c : cases) {
+        SCOPED_TRACE(c.good);
+        RxDialog rx(&rxInfo);
+        type(&rx, 1250, QString::number(c.counted));
+        click(&rx, kCapture);
+        sendAll(c.frames);
+        ASSERT_TRUE(settles([&] { return enabled(&rx, kCapture); }))
+            << textOf(&rx, 1315).toStdString() << " " << textOf(&rx, 1290).toStdString() << " "
+            << textOf(&rx, 1291).toStdString();
+        EXPECT_EQ(textOf(&rx, 1315), c.good);
+        EXPECT_EQ(textOf(&rx, 1295), c.errorRate);
+        EXPECT_EQ(textOf(&rx, 1296), c.lostRate);
+        EXPECT_EQ(textOf(&rx, 1298), c.totalRate);
+    }
+}
+
+TEST_F(DialogTest, NoReportWritesOnlyTheHeaderAndTheBrowseButtonReplacesThePath) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("loopkit_dialogs_" + std::to_string(getpid()) + ".txt");
+    RxDialog rx(&rxInfo);
+    click(&rx, 1317);
+    type(&rx, 1316, "/somewhere/else.txt");
+    chosenFile = QString::fromStdString(path.string());
+    click(&rx, 1314);
+    EXPECT_EQ(control<QLineEdit>(&rx, 1316)->text(), chosenFile);
+
+    click(&rx, kCapture);
+    sendAll({goodFrame(0), goodFrame(1), badFrame(2)});
+    ASSERT_TRUE(settles([&] { return textOf(&rx, 1290) == "1"; }));
+    click(&rx, kStop);
+    ASSERT_TRUE(settles([&] { return enabled(&rx, kCapture); }));
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    std::filesystem::remove(path);
+    const std::string text = content.str();
+    EXPECT_EQ(text.rfind("Data Captured by Loopkit start at ", 0), 0u) << text;
+    EXPECT_EQ(text.find("Frame"), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.size() - 5), "---\r\n") << text;
+}
+
+TEST_F(DialogTest, ADialogClosedWhileItsRoutinesRunLeavesThemNothingToTouch) {
+    for (const int mode : {1285, 1286}) {  // quiet, dump
+        SCOPED_TRACE(mode);
+        auto rx = std::make_unique<RxDialog>(&rxInfo);
+        click(rx.get(), mode);
+        type(rx.get(), 1297, "100000");
+        click(rx.get(), 1313);  // no frame count
+        click(rx.get(), kCapture);
+        void* tx = KvTxCreate(&txInfo);
+        ASSERT_TRUE(KvTxSend(tx, 2, nullptr, 36, 0, 0, true, false, false, 0, nullptr, nullptr));
+        ASSERT_TRUE(settles(
+            [&] { return control<QPlainTextEdit>(rx.get(), 1270)->toPlainText().size() > 300; }));
+        rx.reset();
+        KvTxClose(tx);
+        // Every run of the dialog goes once its last routine has been.
+        EXPECT_TRUE(settles([] { return loopkit::RoutineHub::instance().liveRuns() == 0; }));
+    }
+}
+
+TEST_F(DialogTest, TwoWayStationsRunTogetherAndStopEachOther) {
+    TwoWayDialog server(&rxInfo);
+    TwoWayDialog client(&txInfo);
+    type(&client, 1305, "35");
+    click(&client, 1303);
+    EXPECT_EQ(messages.join("|"), "Must >= 36");
+    type(&client, 1305, "100");
+    click(&server, 1301);
+    click(&server, 1303);
+    ASSERT_TRUE(settles([&] { return !enabled(&server, 1303); }));
+    click(&client, 1303);
+    // The figures come with the second ticks of both stations.
+    ASSERT_TRUE(settles([&] {
+        return textOf(&server, 1307).toInt() > 0 && textOf(&client, 1307).toInt() > 0 &&
+               textOf(&client, 1294) != "0";
+    }));
+    click(&client, 1268);
+    ASSERT_TRUE(settles([&] { return enabled(&client, 1303); }));
+    EXPECT_FALSE(enabled(&client, 1268));
+    // The final figures are the stream's, not the stop frame's that follows it.
+    EXPECT_GT(textOf(&client, 1306).toInt(), 1);
+    // The server ends with the client's stop frame; a medium flooded both ways may drop it.
+    click(&server, 1268);
+    ASSERT_TRUE(settles([&] { return enabled(&server, 1303); }));
+    EXPECT_FALSE(enabled(&server, 1268));
+    EXPECT_EQ(textOf(&server, 1309), "0");
+}
+
+TEST_F(DialogTest, AnotherThreadsCallRunsTheDialogOnTheApplicationsThread) {
+    WLAdapterInfo noAdapter{};
+    showTxDialog(&noAdapter);  // no engine: returns at once
+    showRxDialog(nullptr);
+    // The dialog runs modally inside the event loop that this thread spins: a timer finds it.
+    QString title, family;
+    bool onAppThread = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* shown = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            title = shown->windowTitle();
+            family = shown->font().family();
+            onAppThread = shown->thread() == app().thread();
+            shown->reject();
+        }
+    });
+    closer.start(10);
+    std::atomic<bool> returned{false};
+    std::thread caller([&] {
+        showRxDialog(&rxInfo);
+        returned = true;
+    });
+    EXPECT_TRUE(settles([&] { return returned.load(); }));
+    caller.join();
+    EXPECT_EQ(title, "Rx");
+    EXPECT_EQ(family, "Verdana");
+    EXPECT_TRUE(onAppThread);
+}
+
+}  // namespace
