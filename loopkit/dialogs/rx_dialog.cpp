@@ -140,6 +140,7 @@ RxDialog::RxDialog(WLAdapterInfo* adapter) : TestDialog(QStringLiteral("Rx")), a
         if (f.perMille) resultGrid->addWidget(new QLabel(QStringLiteral("/1000"), this), at, 2);
         ++at;
     }
+    resultGrid->setRowStretch(at, 1);  // the figures keep their height; the space goes below
 
     logEdit_ = named(new QPlainTextEdit(this), 1270, QStringLiteral("Log"));
     logEdit_->setReadOnly(true);
