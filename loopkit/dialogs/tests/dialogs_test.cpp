@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -64,8 +65,9 @@ Widget* control(QWidget* dialog, int id) {
     EXPECT_NE(widget, nullptr) << id;
     return widget;
 }
+template <class Widget = QLabel>
 QString textOf(QWidget* dialog, int id) {
-    return control<QLabel>(dialog, id)->text();
+    return control<Widget>(dialog, id)->text();
 }
 void type(QWidget* dialog, int id, const QString& text) {
     control<QLineEdit>(dialog, id)->setText(text);
@@ -295,6 +297,60 @@ TEST_F(DialogTest, TwoWayStationsRunTogetherAndStopEachOther) {
     ASSERT_TRUE(settles([&] { return enabled(&server, 1303); }));
     EXPECT_FALSE(enabled(&server, 1268));
     EXPECT_EQ(textOf(&server, 1309), "0");
+}
+
+// An adapter of the simulated adapter library, in an environment and registry of the test's own.
+class SimulatedAdapter : public testing::Test {
+protected:
+    void SetUp() override {
+        app();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("loopkit_dialogs_nicapi_" + std::to_string(getpid()));
+        std::filesystem::create_directories(dir_ / "registry");
+        std::ofstream(dir_ / "environment.ini") << "[radio]\njoin_delay_ms = 0\n"
+                                                   "[adapter pccard]\nname = \\DEVICE\\{PCCARD}\n"
+                                                   "description = Test PC Card\ninstance = 0007\n"
+                                                   "hardware_id = PCMCIA\\KV-WLAN_11B-5A1C\n"
+                                                   "mac = 02:5A:1C:00:00:07\nchannels = 1-11\n";
+        setenv("NICAPI_ENVIRONMENT", (dir_ / "environment.ini").c_str(), 1);
+        setenv("NETPANEL_REGISTRY_DIR", (dir_ / "registry").c_str(), 1);
+        info.AdapterHandle = -1;
+        std::memcpy(info.InstanceId, "0007", 4);
+        info.CallWord = -1;
+        info.CallLong1 = -1;
+        ASSERT_EQ(VBKvOpenAdapter(&info), 1);
+    }
+    void TearDown() override {
+        VBKvCloseAdapter(&info);
+        unsetenv("NICAPI_ENVIRONMENT");
+        std::filesystem::remove_all(dir_);
+    }
+
+    std::filesystem::path dir_;
+    WLAdapterInfo info{};
+};
+
+TEST_F(SimulatedAdapter, TxShowsAndSetsTheAdaptersPreambleAndRate) {
+    const struct {
+        int mode, rate;
+        bool shortChecked;
+        int rateRadio;  // 0: none
+    } cases[] = {{1, 1, false, 1258}, {2, 4, true, 1260}, {3, 15, false, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        SetWL_PreambleMode(&info, c.mode);
+        SetWL_TxRateControl(&info, c.rate);
+        SetWL_RestartNIC(&info);
+        TxDialog tx(&info);
+        EXPECT_EQ(control<QCheckBox>(&tx, 1311)->isChecked(), c.shortChecked);
+        for (int id = 1258; id <= 1261; ++id)
+            EXPECT_EQ(control<QAbstractButton>(&tx, id)->isChecked(), id == c.rateRadio) << id;
+        EXPECT_EQ(textOf<QLineEdit>(&tx, 1028), "02 5A 1C 00 00 07");
+        click(&tx, 1311);
+        EXPECT_EQ(QueryWL_PreambleMode(&info), c.shortChecked ? 1 : 2);
+        click(&tx, 1261);
+        EXPECT_EQ(QueryWL_TxRateControl(&info), 8);
+    }
 }
 
 TEST_F(DialogTest, AnotherThreadsCallRunsTheDialogOnTheApplicationsThread) {
