@@ -299,6 +299,29 @@ TEST_F(DialogTest, TwoWayStationsRunTogetherAndStopEachOther) {
     EXPECT_EQ(textOf(&server, 1309), "0");
 }
 
+TEST(SignalGenerator, FinalFiguresFromTheTallyStepsNeverGoBelowZero) {
+    const struct {
+        uint32_t good;
+        long long packetNum;
+        TallyWords delta;  // 96, 120, 128, 136
+        const char *good_, *bad, *lost, *errorRate, *lostRate, *totalRate;
+    } cases[] = {
+        {90, 100, {2, 3, 1, 7}, "90(7)", "3+2", "4+1", "50", "50", "100"},
+        {10, 5, {0, 0, 0, 0}, "10(0)", "0+0", "0+0", "", "", "0"},  // more good than sent
+        {3, 0, {0, 1, 4, 0}, "3(0)", "1+0", "0+4", "125", "500", ""},
+        {1, 3000, {0, 0, 0, 0}, "1(0)", "0+0", "2999+0", "", "999", "999"},
+    };
+    for (const auto& c : cases) {
+        const SignalGeneratorFigures f = signalGeneratorFigures(c.good, c.packetNum, c.delta);
+        EXPECT_EQ(f.good, c.good_);
+        EXPECT_EQ(f.bad, c.bad);
+        EXPECT_EQ(f.lost, c.lost);
+        EXPECT_EQ(f.errorRate, c.errorRate) << c.good_;
+        EXPECT_EQ(f.lostRate, c.lostRate) << c.good_;
+        EXPECT_EQ(f.totalRate, c.totalRate) << c.good_;
+    }
+}
+
 // An adapter of the simulated adapter library, in an environment and registry of the test's own.
 class SimulatedAdapter : public testing::Test {
 protected:
