@@ -5,6 +5,11 @@
 #include <QMessageBox>
 
 namespace loopkit::dialogs {
+namespace {
+
+constexpr int kMailPeriodMs = 10;
+
+}  // namespace
 
 DialogHooks& dialogHooks() {
     static DialogHooks hooks{
@@ -22,6 +27,24 @@ TestDialog::TestDialog(const QString& title) {
     setFont(QFont(QStringLiteral("Verdana"), 8));
     // Modal over the caller, without the context help button of a plain dialog.
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    mailTimer_.setInterval(kMailPeriodMs);
+    connect(&mailTimer_, &QTimer::timeout, this, [this] { deliver(); });
+    mailTimer_.start();
+}
+
+void TestDialog::post(std::function<void()> task) {
+    std::lock_guard guard(mailLock_);
+    mail_.push_back(std::move(task));
+}
+
+void TestDialog::deliver() {
+    std::vector<std::function<void()>> tasks;
+    {
+        std::lock_guard guard(mailLock_);
+        tasks.swap(mail_);
+    }
+    for (auto& task : tasks)
+        task();
 }
 
 void TestDialog::showMessage(const QString& text) {

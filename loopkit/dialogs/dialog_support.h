@@ -7,11 +7,13 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMetaObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 namespace loopkit::dialogs {
 
@@ -47,12 +49,17 @@ protected:
     // A result field: a static text that starts at "0".
     QLabel* figure(int id, const QString& accessible);
 
-    // Runs `task` on the window thread later, unless the dialog is gone by then. Safe from any
-    // thread; what `task` captures must be copies.
-    template <class Task>
-    void post(Task&& task) {
-        QMetaObject::invokeMethod(this, std::forward<Task>(task), Qt::QueuedConnection);
-    }
+    // Runs `task` on the window thread soon, unless the dialog is gone by then. Safe from any
+    // thread; what `task` captures must be copies. Other threads never call into Qt: tasks wait
+    // in a mailbox of the dialog's own that the window thread empties every few milliseconds.
+    void post(std::function<void()> task);
+
+private:
+    void deliver();
+
+    std::mutex mailLock_;
+    std::vector<std::function<void()>> mail_;
+    QTimer mailTimer_;
 };
 
 // The text of a field as the engines take it: 8-bit, cut to `limit` characters.

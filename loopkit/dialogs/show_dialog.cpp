@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QThread>
 
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -24,6 +25,33 @@ bool isSet(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
+// Runs `show` on the application's thread and waits until it ran, or until the application
+// dropped it unrun (it ended first). Widgets live on the application's thread only; its event
+// loop must be running.
+void runOnApplicationThread(QCoreApplication* app, const std::function<void()>& show) {
+    struct Done {
+        std::mutex lock;
+        std::condition_variable changed;
+        bool finished = false;
+    };
+    // Signals when the last copy of the posted call is gone, whether it ran or not.
+    struct Signal {
+        std::shared_ptr<Done> done;
+        ~Signal() {
+            std::lock_guard guard(done->lock);
+            done->finished = true;
+            done->changed.notify_all();
+        }
+    };
+    auto done = std::make_shared<Done>();
+    auto signal = std::make_shared<Signal>();
+    signal->done = done;
+    QMetaObject::invokeMethod(
+        app, [signal = std::move(signal), &show] { show(); }, Qt::QueuedConnection);
+    std::unique_lock guard(done->lock);
+    done->changed.wait(guard, [&] { return done->finished; });
+}
+
 void runModal(const std::function<void()>& show) {
     QCoreApplication* app = QCoreApplication::instance();
     if (app != nullptr) {
@@ -37,8 +65,7 @@ void runModal(const std::function<void()>& show) {
         if (QThread::currentThread() == app->thread()) {
             show();
         } else {
-            // Widgets live on the application's thread only; its event loop must be running.
-            QMetaObject::invokeMethod(app, show, Qt::BlockingQueuedConnection);
+            runOnApplicationThread(app, show);
         }
         return;
     }
