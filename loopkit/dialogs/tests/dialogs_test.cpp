@@ -28,6 +28,18 @@
 #include "two_way_dialog.h"
 #include "tx_dialog.h"
 
+#if defined(__SANITIZE_THREAD__)
+// Qt is not built with the thread checker, which therefore cannot see its locks: what Qt hands
+// from one thread to another (a call posted to the application's thread, whose stacks pass
+// through Qt's functor-slot header, and the work of Qt's own thread pool) looks unordered to it.
+extern "C" __attribute__((visibility("default"))) const char* __tsan_default_suppressions() {
+    return "called_from_lib:libQt6Core.so.6\n"
+           "called_from_lib:libQt6Gui.so.6\n"
+           "called_from_lib:libQt6Widgets.so.6\n"
+           "race:qobjectdefs_impl.h\n";
+}
+#endif
+
 namespace {
 
 using namespace loopkit::dialogs;
