@@ -6,12 +6,18 @@
 #include <QApplication>
 #include <QThread>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <condition_variable>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "rx_dialog.h"
 #include "two_way_dialog.h"
@@ -23,6 +29,30 @@ namespace {
 bool isSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
+}
+
+// Whether a local X display (":N" or ":N.S") named by DISPLAY answers on its socket. Displays
+// on other hosts, and everything but X, are left to Qt.
+bool localXDisplayAnswers(const char* display) {
+    if (display == nullptr || display[0] != ':') return true;
+    char* end = nullptr;
+    const long number = std::strtol(display + 1, &end, 10);
+    if (end == display + 1 || (*end != '\0' && *end != '.')) return true;
+    const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
+    const auto connects = [&](bool abstract) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const size_t offset = abstract ? 1 : 0;  // abstract names start with a zero byte
+        path.copy(address.sun_path + offset, sizeof address.sun_path - offset - 1);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return false;
+        const auto length =
+            static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
+        const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+        ::close(fd);
+        return ok;
+    };
+    return connects(false) || connects(true);
 }
 
 // Runs `show` on the application's thread and waits until it ran, or until the application
@@ -75,6 +105,14 @@ void runModal(const std::function<void()>& show) {
             "loopkit: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); no "
             "dialog is shown. Run the program on a desktop, or under Xvfb.\n",
             stderr);
+        return;
+    }
+    if (!isSet("QT_QPA_PLATFORM") && !isSet("WAYLAND_DISPLAY") &&
+        !localXDisplayAnswers(std::getenv("DISPLAY"))) {
+        std::fprintf(stderr,
+                     "loopkit: the display %s does not answer; no dialog is shown. Start its X "
+                     "server (or Xvfb) first.\n",
+                     std::getenv("DISPLAY"));
         return;
     }
     // An application for this call only; calls from several threads take turns.

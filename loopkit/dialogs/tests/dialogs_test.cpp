@@ -264,6 +264,16 @@ TEST_F(DialogTest, NoReportWritesOnlyTheHeaderAndTheBrowseButtonReplacesThePath)
     EXPECT_EQ(text.substr(text.size() - 5), "---\r\n") << text;
 }
 
+TEST_F(DialogTest, AutoStopEndsTheCaptureATickAfterTheFramesStop) {
+    RxDialog rx(&rxInfo);
+    click(&rx, 1313);  // no frame count
+    click(&rx, 6003);
+    click(&rx, kCapture);
+    sendAll({goodFrame(0), goodFrame(1)});
+    ASSERT_TRUE(settles([&] { return enabled(&rx, kCapture); }));
+    EXPECT_EQ(textOf(&rx, 1315), "2");
+}
+
 TEST_F(DialogTest, ADialogClosedWhileItsRoutinesRunLeavesThemNothingToTouch) {
     for (const int mode : {1285, 1286}) {  // quiet, dump
         SCOPED_TRACE(mode);
