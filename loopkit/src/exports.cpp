@@ -7,6 +7,7 @@
 #include <new>
 
 #include "rx_engine.h"
+#include "show_dialog.h"
 #include "tx_engine.h"
 
 using loopkit::PacketEngine;
@@ -316,6 +317,32 @@ int KV_STDCALL VBKvRasTRPacketReadEx(int handle, KvRAS_PACKET* packet, unsigned 
 
 unsigned int KV_STDCALL VBKvRasTRGetLastError(void) {
     return KvRasTR_GetLastError();
+}
+
+// --- Test dialogs ----------------------------------------------------------------------------
+
+void KvTxShowDlg(WLAdapterInfo* adapter) {
+    loopkit::dialogs::showTxDialog(adapter);
+}
+
+void KvRxShowDlg(WLAdapterInfo* adapter) {
+    loopkit::dialogs::showRxDialog(adapter);
+}
+
+void Kv2WayShowDlg(WLAdapterInfo* adapter) {
+    loopkit::dialogs::showTwoWayDialog(adapter);
+}
+
+void KV_STDCALL VBKvTxShowDlg(WLAdapterInfo* adapter) {
+    KvTxShowDlg(adapter);
+}
+
+void KV_STDCALL VBKvRxShowDlg(WLAdapterInfo* adapter) {
+    KvRxShowDlg(adapter);
+}
+
+void KV_STDCALL VBKv2WayShowDlg(WLAdapterInfo* adapter) {
+    Kv2WayShowDlg(adapter);
 }
 
 // The C twins of the shared base operations are one entry each as well.

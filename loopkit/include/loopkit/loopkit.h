@@ -137,6 +137,18 @@ LOOPKIT_API unsigned long long KvRxGetTotalBytes(void* engine);
 LOOPKIT_API unsigned int KvRxGetDurationRead(void* engine);
 LOOPKIT_API void KvRxClose(void* engine);
 
+// --- Test dialogs ----------------------------------------------------------------------------
+
+// Modal test dialogs over the adapter: transmit ("Tx"), receive ("Rx") and the two-way test
+// ("2 Way Test"). Each creates its own engines, and returns when the person closes it (at once
+// when an engine cannot be created, or for a null record). Called from a Qt Widgets program,
+// the dialog runs on the application's thread (a call from another thread waits for it there);
+// from a program without Qt, an application is made for the call. Without a display, or under
+// a QCoreApplication, the call says so on standard error and returns.
+LOOPKIT_API void KvTxShowDlg(WLAdapterInfo* adapter);
+LOOPKIT_API void KvRxShowDlg(WLAdapterInfo* adapter);
+LOOPKIT_API void Kv2WayShowDlg(WLAdapterInfo* adapter);
+
 // --- The packet driver, passed straight through ----------------------------------------------
 
 LOOPKIT_API int KvRasTR_PacketSendEx(int handle, const unsigned char* frame, unsigned long length,
@@ -193,3 +205,7 @@ KV_EXTERN_C LOOPKIT_API int KV_STDCALL
 VBKvRasTRPacketReadEx(int handle, KvRAS_PACKET* packet, unsigned long* transferred,
                       OVERLAPPED* overlapped, LPOVERLAPPED_COMPLETION_ROUTINE routine);
 KV_EXTERN_C LOOPKIT_API unsigned int KV_STDCALL VBKvRasTRGetLastError(void);
+
+KV_EXTERN_C LOOPKIT_API void KV_STDCALL VBKvTxShowDlg(WLAdapterInfo* adapter);
+KV_EXTERN_C LOOPKIT_API void KV_STDCALL VBKvRxShowDlg(WLAdapterInfo* adapter);
+KV_EXTERN_C LOOPKIT_API void KV_STDCALL VBKv2WayShowDlg(WLAdapterInfo* adapter);
