@@ -7,8 +7,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSocketNotifier>
 #include <QString>
-#include <QTimer>
 
 #include <functional>
 #include <mutex>
@@ -26,6 +26,19 @@ struct DialogHooks {
 };
 // The hooks in force; the defaults show real dialogs.
 DialogHooks& dialogHooks();
+
+// A descriptor closed with its owner.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+    ~FileDescriptor();
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
 
 // The base of the test dialogs: title, the "Verdana" font, and lookups by identifier.
 class TestDialog : public QDialog {
@@ -51,7 +64,8 @@ protected:
 
     // Runs `task` on the window thread soon, unless the dialog is gone by then. Safe from any
     // thread; what `task` captures must be copies. Other threads never call into Qt: tasks wait
-    // in a mailbox of the dialog's own that the window thread empties every few milliseconds.
+    // in a mailbox of the dialog's own, and a write to an event descriptor wakes the window
+    // thread, which empties it.
     void post(std::function<void()> task);
 
 private:
@@ -59,7 +73,8 @@ private:
 
     std::mutex mailLock_;
     std::vector<std::function<void()>> mail_;
-    QTimer mailTimer_;
+    FileDescriptor mailSignal_;  // an eventfd: non-zero while mail waits
+    QSocketNotifier mailNotifier_;  // after the descriptor: it goes first
 };
 
 // The text of a field as the engines take it: 8-bit, cut to `limit` characters.

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -131,8 +132,12 @@ template <class Dialog>
 void showModal(WLAdapterInfo* adapter) {
     if (adapter == nullptr) return;
     runModal([adapter] {
-        Dialog dialog(adapter);
-        if (dialog.valid()) dialog.exec();
+        try {
+            Dialog dialog(adapter);
+            if (dialog.valid()) dialog.exec();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "loopkit: no dialog is shown: %s\n", e.what());
+        }
     });
 }
 
