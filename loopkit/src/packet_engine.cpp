@@ -41,7 +41,9 @@ bool PacketEngine::open(int32_t handle) {
 
 DWORD PacketEngine::duration() const {
     const DWORD start = startTick_.load(std::memory_order_relaxed);
-    const DWORD end = isRunning() ? GetTickCount() : endTick_.load(std::memory_order_relaxed);
+    const DWORD end = ended_.load(std::memory_order_acquire)
+                          ? endTick_.load(std::memory_order_relaxed)
+                          : GetTickCount();
     return end - start;
 }
 

@@ -40,7 +40,8 @@ public:
     bool isRunning() const { return running_.load(std::memory_order_relaxed); }
     // Sets or clears the running flag; the receive engine ignores frames while it is clear.
     void setRunning(bool running) { running_.store(running, std::memory_order_relaxed); }
-    // Milliseconds: now minus start while running, else end minus start.
+    // Milliseconds: now minus start until the worker recorded the run's end, then end minus
+    // start.
     DWORD duration() const;
 
 protected:
@@ -63,8 +64,14 @@ protected:
     // first call does anything.
     void shutDown();
 
-    void recordStart() { startTick_.store(GetTickCount(), std::memory_order_relaxed); }
-    void recordEnd() { endTick_.store(GetTickCount(), std::memory_order_relaxed); }
+    void recordStart() {
+        ended_.store(false, std::memory_order_relaxed);
+        startTick_.store(GetTickCount(), std::memory_order_relaxed);
+    }
+    void recordEnd() {
+        endTick_.store(GetTickCount(), std::memory_order_relaxed);
+        ended_.store(true, std::memory_order_release);
+    }
 
     // The worker's wake event: auto-reset; set by requestStop.
     HANDLE wakeEvent() const { return wake_.get(); }
@@ -80,6 +87,9 @@ private:
     std::atomic<bool> workerActive_{false};
     std::atomic<DWORD> startTick_{0};
     std::atomic<DWORD> endTick_{0};
+    // Whether endTick_ belongs to the run of startTick_: between a stop and the worker's end
+    // the duration still runs on, rather than reading an earlier run's end.
+    std::atomic<bool> ended_{true};
     EventHandle requestEvent_;
     OVERLAPPED request_{};
     EventHandle wake_;

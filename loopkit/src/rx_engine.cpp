@@ -75,6 +75,7 @@ bool RxEngine::startCapture(const CaptureSettings& settings) {
     }
     if (!startWorker([this] { run(); })) {
         setRunning(false);
+        recordEnd();
         reportFile_.close();
         return false;
     }
@@ -148,6 +149,7 @@ void RxEngine::run() {
     if (handle() == -1 || !allocateSlots()) {
         reportFile_.close();
         setRunning(false);
+        recordEnd();
         announce(Readiness::Failed);
         workerDone();
         return;

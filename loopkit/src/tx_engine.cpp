@@ -47,6 +47,7 @@ bool TxEngine::send(const TxSettings& settings) {
     setRunning(true);
     if (startWorker([this] { run(); })) return true;
     setRunning(false);
+    recordEnd();
     return false;
 }
 
@@ -77,6 +78,7 @@ void TxEngine::run() {
     random_.seed(static_cast<std::minstd_rand::result_type>(std::time(nullptr)));
     if (handle() == -1) {
         setRunning(false);
+        recordEnd();
         workerDone();
         return;
     }

@@ -137,9 +137,20 @@ TEST_F(RxEngineTest, ACaptureRightAfterAStopStartsAfresh) {
     KvRxStopCapture(rx);
     capture();
     EXPECT_EQ(KvRxGetPacketsGood(rx), 0u);
+    stopAndWait(2);
+    // The next capture starts on a later tick than the last one ended. Stopped, its worker not
+    // yet ended, it runs on from its own start and never reads the end of the capture before
+    // (which would wrap to about 49 days).
+    const DWORD ended = GetTickCount();
+    ASSERT_TRUE(waitUntil([&] { return GetTickCount() - ended >= 2; }));
+    capture();
+    KvRxStopCapture(rx);
+    EXPECT_LT(KvRxGetDurationRead(rx), 60'000u);
+    stopAndWait(3);
+    capture();
     deliver({goodFrame(7)}, 8, 2);
     EXPECT_EQ(KvRxGetPacketsLost(rx), 0u);  // a fresh capture: 7 is its first number
-    stopAndWait(2);
+    stopAndWait(4);
 }
 
 // A lab script calls one entry after the other, without pauses.
