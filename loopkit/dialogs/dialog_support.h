@@ -73,7 +73,7 @@ private:
 
     std::mutex mailLock_;
     std::vector<std::function<void()>> mail_;
-    FileDescriptor mailSignal_;  // an eventfd: non-zero while mail waits
+    FileDescriptor mailSignal_;     // an eventfd: non-zero while mail waits
     QSocketNotifier mailNotifier_;  // after the descriptor: it goes first
 };
 
