@@ -32,6 +32,16 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
+// The text with CRLF line ends, as exported files have them.
+std::string crlf(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
 struct Step {
     std::vector<std::string> args;
     std::string input;
@@ -321,7 +331,7 @@ TEST_F(RegCli, PrintsUsage) {
         {{"add", "/?"},
          "\nREG ADD KeyName [/v ValueName | /ve] [/t Type] [/s Separator] [/d Data] [/f]\n"},
         {{"Delete", "/?"}, "\nREG DELETE KeyName [/v ValueName | /ve | /va] [/f]\n"},
-        {{"export", "/?"}, "\nREG EXPORT KeyName FileName [/y]\n"},
+        {{"export", "/?"}, "\nREG EXPORT KeyName FileName [/y] [/unicode | /regedit4]\n"},
         {{"import", "/?"}, "\nREG IMPORT FileName\n"},
     };
     for (const auto& c : cases) {
@@ -363,20 +373,20 @@ TEST_F(RegCli, ExportImportsBackUnchanged) {
     const std::string text1 = readFile(exported);
     EXPECT_EQ(
         text1,
-        "REGEDIT4\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\Software\\Netpanel]\n"
-        "\"Channel\"=dword:0000000b\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\Software\\Netpanel\\Empty]\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles]\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles\\Home]\n"
-        "\"SSID\"=\"caf\xe9 \\\"quoted\\\" C:\\\\dir\\\\\"\n"
-        "\"WepKey\"=hex:f0,ef,ee,ed,ec,eb,ea,e9,e8,e7,e6,e5,e4,e3,e2,e1,e0,df,de,dd,dc,db,\\\n"
-        "  da,d9,d8,d7,d6,d5,d4,d3,d2,d1,d0,cf,ce,cd,cc,cb,ca,c9\n"
-        "\n");
+        crlf("REGEDIT4\n"
+             "\n"
+             "[HKEY_CURRENT_USER\\Software\\Netpanel]\n"
+             "\"Channel\"=dword:0000000b\n"
+             "\n"
+             "[HKEY_CURRENT_USER\\Software\\Netpanel\\Empty]\n"
+             "\n"
+             "[HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles]\n"
+             "\n"
+             "[HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles\\Home]\n"
+             "\"SSID\"=\"caf\xe9 \\\"quoted\\\" C:\\\\dir\\\\\"\n"
+             "\"WepKey\"=hex:f0,ef,ee,ed,ec,eb,ea,e9,e8,e7,e6,e5,e4,e3,e2,e1,e0,df,de,dd,dc,db,\\\n"
+             "  da,d9,d8,d7,d6,d5,d4,d3,d2,d1,d0,cf,ce,cd,cc,cb,ca,c9\n"
+             "\n"));
     EXPECT_EQ(std::filesystem::status(exported).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
@@ -389,9 +399,9 @@ TEST_F(RegCli, ExportImportsBackUnchanged) {
     EXPECT_EQ(readFile(file("again.reg")), text1);
     EXPECT_EQ(readFile(userHive()), hiveBefore);
 
-    // The whole hive exports as the hive file itself.
+    // The whole hive exports as the hive file itself, with CRLF line ends.
     runSteps({{{"export", "HKEY_CURRENT_USER", file("all.reg").string()}, "", 0, kDone, ""}});
-    EXPECT_EQ(readFile(file("all.reg")), hiveBefore);
+    EXPECT_EQ(readFile(file("all.reg")), crlf(hiveBefore));
 }
 
 TEST_F(RegCli, ExportAsksBeforeReplacingAFile) {
@@ -403,7 +413,8 @@ TEST_F(RegCli, ExportAsksBeforeReplacingAFile) {
         {{"export", "HKLM\\Software\\A", target}, "n\n", 0, question + kCancelled, ""},
     });
     EXPECT_EQ(readFile(target), "keep me");
-    const std::string expected = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\A]\n\"x\"=\"y\"\n\n";
+    const std::string expected =
+        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\A]\r\n\"x\"=\"y\"\r\n\r\n";
     runSteps({{{"export", "HKLM\\Software\\A", target}, "y\n", 0, question + kDone, ""}});
     EXPECT_EQ(readFile(target), expected);
     writeFile(target, "keep me");
