@@ -465,6 +465,163 @@ TEST_F(RegCli, ImportMergesAndDeletes) {
     EXPECT_EQ(readFile(userHive()), before);
 }
 
+// UTF-8 text as UTF-16LE, as regedit's Version 5.00 files hold it.
+std::string utf16(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xe0 ? 2 : 3;  // no 4-byte forms here
+        char32_t c = length == 1 ? lead : lead & (length == 2 ? 0x1f : 0x0f);
+        for (std::size_t k = 1; k < length; ++k)
+            c = c << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3f);
+        out += static_cast<char>(c & 0xff);
+        out += static_cast<char>(c >> 8);
+        i += length;
+    }
+    return out;
+}
+
+// The bytes as a hex list after `prefix`, continued with ",\" so that no line passes 80 columns.
+std::string hexLine(const std::string& prefix, std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out = prefix;
+    std::size_t room = (79 - prefix.size()) / 3 - 1;  // "xx," per byte and the final '\'
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i > 0 && room-- == 0) {
+            out += "\\\n  ";
+            room = 77 / 3 - 1;
+        }
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        out += kDigits[byte >> 4];
+        out += kDigits[byte & 0xf];
+        if (i + 1 < bytes.size()) out += ',';
+    }
+    return out + "\n";
+}
+
+// A key as regedit /E writes it: Version 5.00, UTF-16LE after a byte-order mark, CRLF lines,
+// expandable and multi-string texts in UTF-16LE, a continued hex list.
+std::string regeditExport() {
+    const std::string text =
+        "Windows Registry Editor Version 5.00\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Netpanel]\n"
+        "@=\"Netpanel \xe2\x80\x93 r\xc3\xa9glages\"\n"
+        "\"Channel\"=dword:0000000b\n"
+        "\"Path\"=\"C:\\\\Program Files\\\\\\\"Netpanel\\\"\"\n" +
+        hexLine("\"HelpDir\"=hex(2):", utf16(std::string("%ProgramFiles%\\Netpanel\0", 24))) +
+        hexLine("\"Profiles\"=hex(7):", utf16(std::string("Home\0Caf\xc3\xa9\0\0", 12))) +
+        "\"WepKey\"=hex:0a,0b,0c,0d,0e\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles]\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles\\Caf\xc3\xa9]\n"
+        "\"SSID\"=\"caf\xc3\xa9\"\n"
+        "\n";
+    return "\xff\xfe" + utf16(crlf(text));
+}
+
+TEST_F(RegCli, ImportsWhatRegeditExportsAndExportsItBack) {
+    const std::string original = file("windows.reg").string();
+    writeFile(original, regeditExport());
+    const std::string query =
+        "\nHKEY_CURRENT_USER\\Software\\Netpanel\n"
+        "    (Default)    REG_SZ    Netpanel \xe2\x80\x93 r\xc3\xa9glages\n"
+        "    Channel    REG_DWORD    0xb\n"
+        "    Path    REG_SZ    C:\\Program Files\\\"Netpanel\"\n"
+        "    HelpDir    REG_EXPAND_SZ    %ProgramFiles%\\Netpanel\n"
+        "    Profiles    REG_MULTI_SZ    Home\\0Caf\xc3\xa9\n"
+        "    WepKey    REG_BINARY    0A0B0C0D0E\n"
+        "\n"
+        "HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles\n"
+        "HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles\\Caf\xc3\xa9\n"
+        "    SSID    REG_SZ    caf\xc3\xa9\n"
+        "\n";
+    const std::string exported = file("again.reg").string();
+    runSteps({
+        {{"import", original}, "", 0, kDone, ""},
+        {{"query", "HKCU\\Software\\Netpanel", "/s"}, "", 0, query, ""},
+        {{"export", "HKCU\\Software\\Netpanel", exported}, "", 0, kDone, ""},
+    });
+    // Written back in the same form, every byte as regedit wrote it.
+    EXPECT_EQ(readFile(exported), regeditExport());
+    const std::string hive = readFile(userHive());
+    runSteps({
+        {{"delete", "HKCU\\Software\\Netpanel", "/f"}, "", 0, kDone, ""},
+        {{"import", exported}, "", 0, kDone, ""},
+        {{"query", "HKCU\\Software\\Netpanel", "/s"}, "", 0, query, ""},
+    });
+    EXPECT_EQ(readFile(userHive()), hive);
+    // The hive keeps its own format: REGEDIT4, the texts as UTF-8.
+    EXPECT_TRUE(hive.starts_with("REGEDIT4\n")) << hive;
+    EXPECT_NE(hive.find("\"SSID\"=\"caf\xc3\xa9\"\n"), std::string::npos) << hive;
+}
+
+TEST_F(RegCli, ExportFormOptions) {
+    runSteps({
+        {{"add", "HKCU\\Software\\A", "/v", "Name", "/d", "caf\xc3\xa9"}, "", 0, kDone, ""},
+        {{"export", "HKCU\\Software\\A", file("a4.reg").string(), "/regedit4"}, "", 0, kDone, ""},
+        {{"export", "HKCU\\Software\\A", file("a5.reg").string(), "/UNICODE"}, "", 0, kDone, ""},
+        {{"export", "HKCU\\Software\\A", file("x.reg").string(), "/unicode", "/regedit4"},
+         "",
+         1,
+         "",
+         syntaxError("EXPORT ")},
+        {{"add", "HKCU\\Software\\A", "/v", "Old", "/d", "caf\xe9"}, "", 0, kDone, ""},
+        {{"export", "HKCU\\Software\\A", file("b.reg").string(), "/unicode"},
+         "",
+         1,
+         "",
+         "ERROR: Unable to write the value 'Old' of HKEY_CURRENT_USER\\Software\\A is not UTF-8 "
+         "text in the Unicode form; export it without /unicode.\n"},
+        {{"export", "HKCU\\Software\\A", file("b.reg").string()}, "", 0, kDone, ""},
+    });
+    EXPECT_EQ(
+        readFile(file("a4.reg")),
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"Name\"=\"caf\xc3\xa9\"\r\n\r\n");
+    EXPECT_EQ(
+        readFile(file("a5.reg")),
+        "\xff\xfe" + utf16("Windows Registry Editor Version 5.00\r\n\r\n"
+                           "[HKEY_CURRENT_USER\\Software\\A]\r\n\"Name\"=\"caf\xc3\xa9\"\r\n\r\n"));
+    // Not UTF-8 throughout: the 8-bit form, the bytes as stored.
+    EXPECT_TRUE(readFile(file("b.reg")).starts_with("REGEDIT4\r\n"));
+    EXPECT_FALSE(std::filesystem::exists(file("x.reg")));
+}
+
+TEST_F(RegCli, BrokenUnicodeFileNamesFileAndLine) {
+    const std::string before = "\xff\xfe" + utf16(crlf("Windows Registry Editor Version 5.00\n\n"
+                                                       "[HKEY_CURRENT_USER\\Software\\K]\n"
+                                                       "\"A\"=dword:1\n"));
+    struct Case {
+        std::string tail;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"\"B\"=dword:xyz\n", ":5: expected up to 8 hex digits after 'dword:'"},
+        {"\"B\"=hex(2):41,00,\\\n  42\n",
+         ":5: the text of a hex(2) value is not UTF-16LE (an odd number of bytes or a broken "
+         "surrogate pair)"},
+        {"[HKEY_CURRENT_USER\\X\n", ":5: expected ']' after the key name"},
+    };
+    for (const auto& c : cases) {
+        const std::string broken = file("broken.reg").string();
+        writeFile(broken, before + utf16(crlf(c.tail)));
+        runSteps({
+            {{"import", broken}, "", 1, "", "ERROR: " + broken + c.error + "\n"},
+            {{"query", "HKCU\\Software\\K"}, "", 1, "", kNotFound},
+        });
+    }
+    // An odd byte count in the file itself: the line it is on.
+    const std::string odd = file("odd.reg").string();
+    writeFile(odd, before + "\n");
+    runSteps({{{"import", odd},
+               "",
+               1,
+               "",
+               "ERROR: " + odd +
+                   ":5: not UTF-16LE text (an odd number of bytes or a broken surrogate pair)\n"}});
+}
+
 TEST_F(RegCli, BrokenHiveStopsEveryOperation) {
     std::filesystem::create_directories(userHive().parent_path());
     const std::string broken = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\"A\"=dword:xyz\n";
