@@ -3,6 +3,7 @@
 #include <registry/store.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -46,8 +47,10 @@ int runExport(const Request& request) {
     const LONG status =
         registry::exportFile(keyName->root, keyName->path.c_str(), form, text, problem);
     if (status == ERROR_NO_UNICODE_TRANSLATION) {
-        return failed("Unable to write " + problem +
-                      " in the Unicode form; export it without /unicode.");
+        if (!problem.empty())
+            problem.front() =
+                static_cast<char>(std::toupper(static_cast<unsigned char>(problem.front())));
+        return failed(problem + ", so the Unicode form cannot hold it; export without /unicode.");
     }
     if (status != ERROR_SUCCESS) return failedWith(status);
     std::error_code ignored;

@@ -572,8 +572,8 @@ TEST_F(RegCli, ExportFormOptions) {
          "",
          1,
          "",
-         "ERROR: Unable to write the value 'Old' of HKEY_CURRENT_USER\\Software\\A is not UTF-8 "
-         "text in the Unicode form; export it without /unicode.\n"},
+         "ERROR: The value 'Old' of HKEY_CURRENT_USER\\Software\\A is not UTF-8 text, so the "
+         "Unicode form cannot hold it; export without /unicode.\n"},
         {{"export", "HKCU\\Software\\A", file("b.reg").string()}, "", 0, kDone, ""},
     });
     EXPECT_EQ(
