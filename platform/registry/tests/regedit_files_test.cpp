@@ -41,58 +41,33 @@ std::string crlf(std::string_view text) {
     return out;
 }
 
-struct Conversion {
-    std::string utf8;
-    std::string utf16;
-};
-
-TEST(TextEncoding, ConvertsBothWays) {
-    const Conversion cases[] = {
-        {"", ""},
-        {"A", std::string("A\0", 2)},
-        {"\xc3\xa9", std::string("\xe9\0", 2)},    // U+00E9
-        {"\xe2\x82\xac", "\xac\x20"},              // U+20AC
-        {"\xef\xbf\xbd", "\xfd\xff"},              // U+FFFD
-        {"\xf0\x9f\x93\xb6", "\x3d\xd8\xf6\xdc"},  // U+1F4F6, a surrogate pair
-        {"\xf4\x8f\xbf\xbf", "\xff\xdb\xff\xdf"},  // U+10FFFF
-        {std::string("a\0b\0\0", 5), std::string("a\0\0\0b\0\0\0\0\0", 10)},  // NULs kept
+TEST(TextEncoding, ConvertsWellFormedTextAndRefusesTheRest) {
+    const std::pair<std::string, std::string> both[] = {
+        {"\xc3\xa9\xe2\x82\xac", std::string("\xe9\0\xac\x20", 4)},  // U+00E9 U+20AC
+        {"\xf0\x9f\x93\xb6", "\x3d\xd8\xf6\xdc"},                    // a surrogate pair
+        {"\xf4\x8f\xbf\xbf", "\xff\xdb\xff\xdf"},                    // U+10FFFF
+        {std::string("a\0\0", 3), std::string("a\0\0\0\0\0", 6)},    // NULs kept
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(registry::utf16leFromUtf8(c.utf8), c.utf16) << c.utf8;
-        EXPECT_EQ(registry::utf8FromUtf16le(c.utf16), c.utf8) << c.utf8;
-        EXPECT_TRUE(registry::isUtf8(c.utf8));
+    for (const auto& [utf8, utf16] : both) {
+        EXPECT_EQ(registry::utf16leFromUtf8(utf8), utf16) << utf8;
+        EXPECT_EQ(registry::utf8FromUtf16le(utf16), utf8) << utf8;
     }
-}
-
-TEST(TextEncoding, RefusesIllFormedText) {
-    const std::string notUtf8[] = {
-        "caf\xe9",           // Latin-1
-        "\xc0\x80",          // overlong NUL
-        "\xe0\x80\xaf",      // overlong '/'
-        "\xed\xa0\x80",      // a surrogate
-        "\xf4\x90\x80\x80",  // past U+10FFFF
-        "\xe2\x82",          // cut short
-        "\x80",              // a continuation byte alone
-    };
-    for (const auto& text : notUtf8) {
-        EXPECT_FALSE(registry::isUtf8(text)) << text;
+    // Latin-1, overlong, a surrogate, past U+10FFFF, cut short, a lone continuation byte.
+    for (const std::string text :
+         {"caf\xe9", "\xc0\x80", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xe2\x82", "\x80"}) {
         EXPECT_FALSE(registry::utf16leFromUtf8(text)) << text;
     }
-    struct Broken {
-        std::string utf16;
-        std::size_t failedAt;
+    // Odd, a lone low surrogate, a high surrogate at the end or before a character.
+    const std::pair<std::string, std::size_t> broken[] = {
+        {std::string("A\0B", 3), 2},
+        {std::string("A\0\x00\xdc", 4), 2},
+        {std::string("A\0\x3d\xd8", 4), 2},
+        {std::string("\x3d\xd8\x41\x00", 4), 0},
     };
-    const Broken broken[] = {
-        {"A", 0},                                 // odd
-        {std::string("A\0B", 3), 2},              // odd after a character
-        {std::string("\x00\xdc", 2), 0},          // a low surrogate first
-        {std::string("A\0\x3d\xd8", 4), 2},       // a high surrogate at the end
-        {std::string("\x3d\xd8\x41\x00", 4), 0},  // a high surrogate before a character
-    };
-    for (const auto& b : broken) {
+    for (const auto& [utf16, at] : broken) {
         std::size_t failedAt = 99;
-        EXPECT_FALSE(registry::utf8FromUtf16le(b.utf16, failedAt)) << hexList(b.utf16);
-        EXPECT_EQ(failedAt, b.failedAt) << hexList(b.utf16);
+        EXPECT_FALSE(registry::utf8FromUtf16le(utf16, failedAt)) << hexList(utf16);
+        EXPECT_EQ(failedAt, at) << hexList(utf16);
     }
 }
 
@@ -153,81 +128,36 @@ TEST_F(RegeditFiles, EveryFormReadsToTheSameKeys) {
     }
 }
 
-TEST_F(RegeditFiles, ExportKeepsTheCharacters) {
-    writeFile(userHive(), kExpected);
-    const std::string unicodeFile = "\xff\xfe" + wide(crlf(unicodeText()));
-    struct Case {
-        registry::ExportForm form;
-        std::string bytes;
-    };
-    const Case cases[] = {
-        {registry::ExportForm::kAutomatic, unicodeFile},
-        {registry::ExportForm::kUnicode, unicodeFile},
-        {registry::ExportForm::kRegedit4,
-         crlf(kExpected.substr(0, 10) +
-              kExpected.substr(kExpected.find("[HKEY_CURRENT_USER\\Software\\")))},
-    };
-    for (const auto& c : cases) {
-        std::string bytes;
-        std::string problem;
-        ASSERT_EQ(registry::exportFile(HKEY_CURRENT_USER, "Software\\caf\xc3\xa9", c.form, bytes,
-                                       problem),
-                  ERROR_SUCCESS);
-        EXPECT_EQ(bytes, c.bytes) << static_cast<int>(c.form);
-        // Read back, the file gives the same keys.
-        const std::string hive = readFile(userHive());
-        std::string error;
-        ASSERT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, nullptr), ERROR_SUCCESS);
-        ASSERT_EQ(registry::importText(bytes, "out.reg", error), ERROR_SUCCESS) << error;
-        EXPECT_EQ(readFile(userHive()), hive);
-    }
-}
-
 TEST_F(RegeditFiles, FormFollowsTheText) {
     struct Case {
-        const char* what;
         std::string hive;
-        registry::ExportForm chosen;
-        std::string problem;  // of kUnicode
+        bool unicode;         // the form chosen without being asked
+        std::string problem;  // of the Unicode form when asked
     };
     const std::string head = "REGEDIT4\n\n[HKEY_CURRENT_USER]\n";
     const Case cases[] = {
-        {"ASCII", head + "\"a\"=\"b\"\n\n", registry::ExportForm::kRegedit4, ""},
-        {"UTF-8 text", head + "\"a\"=\"\xc3\xa9\"\n\n", registry::ExportForm::kUnicode, ""},
-        {"UTF-8 value name", head + "\"\xc3\xa9\"=dword:1\n\n", registry::ExportForm::kUnicode, ""},
-        {"UTF-8 key name", head + "\n[HKEY_CURRENT_USER\\\xc3\xa9]\n\n",
-         registry::ExportForm::kUnicode, ""},
-        {"UTF-8 multi-string", head + "\"m\"=hex(7):c3,a9,00,00\n\n",
-         registry::ExportForm::kUnicode, ""},
-        {"bytes in binary data", head + "\"b\"=hex:c3,e9\n\n", registry::ExportForm::kRegedit4, ""},
-        {"Latin-1 text", head + "\"a\"=\"\xc3\xa9\"\n\"b\"=\"caf\xe9\"\n\n",
-         registry::ExportForm::kRegedit4, "the value 'b' of HKEY_CURRENT_USER is not UTF-8 text"},
-        {"Latin-1 default value", head + "@=\"\xe9\"\n\n", registry::ExportForm::kRegedit4,
-         "the default value of HKEY_CURRENT_USER is not UTF-8 text"},
-        {"Latin-1 key name", head + "\n[HKEY_CURRENT_USER\\\xe9]\n\n",
-         registry::ExportForm::kRegedit4,
+        {head + "\"a\"=\"b\"\n\n", false, ""},
+        {head + "\"a\"=\"\xc3\xa9\"\n\n", true, ""},
+        {head + "\n[HKEY_CURRENT_USER\\\xc3\xa9]\n\n", true, ""},
+        {head + "\"b\"=hex:c3,e9\n\n", false, ""},  // bytes, not text
+        {head + "\"a\"=\"\xc3\xa9\"\n\"b\"=\"caf\xe9\"\n\n", false,
+         "the value 'b' of HKEY_CURRENT_USER is not UTF-8 text"},
+        {head + "\n[HKEY_CURRENT_USER\\\xe9]\n\n", false,
          "the key name 'HKEY_CURRENT_USER\\\xe9' is not UTF-8 text"},
     };
     for (const auto& c : cases) {
         writeFile(userHive(), c.hive);
-        std::string automatic;
-        std::string chosen;
+        std::string bytes;
         std::string problem;
-        const auto chosenForm = c.chosen;
         ASSERT_EQ(registry::exportFile(HKEY_CURRENT_USER, nullptr, registry::ExportForm::kAutomatic,
-                                       automatic, problem),
+                                       bytes, problem),
                   ERROR_SUCCESS)
-            << c.what;
-        ASSERT_EQ(registry::exportFile(HKEY_CURRENT_USER, nullptr, chosenForm, chosen, problem),
-                  ERROR_SUCCESS)
-            << c.what;
-        EXPECT_EQ(automatic, chosen) << c.what;
-        std::string unicode;
+            << c.hive;
+        EXPECT_EQ(bytes.starts_with("\xff\xfe"), c.unicode) << c.hive;
         const LONG status = registry::exportFile(HKEY_CURRENT_USER, nullptr,
-                                                 registry::ExportForm::kUnicode, unicode, problem);
-        EXPECT_EQ(status, c.problem.empty() ? ERROR_SUCCESS : ERROR_NO_UNICODE_TRANSLATION)
-            << c.what;
-        EXPECT_EQ(problem, c.problem) << c.what;
+                                                 registry::ExportForm::kUnicode, bytes, problem);
+        EXPECT_EQ(status, c.problem.empty() ? ERROR_SUCCESS : ERROR_NO_UNICODE_TRANSLATION);
+        EXPECT_EQ(problem, c.problem) << c.hive;
     }
 }
 
