@@ -105,11 +105,7 @@ struct Form {
 class RegeditFiles : public registrytest::RegistryTest {};
 
 TEST_F(RegeditFiles, EveryFormReadsToTheSameKeys) {
-    const std::string regedit4 =
-        "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Caf\xc3\xa9]\n@=\"d\xc3\xa9"
-        "faut\"\n"
-        "\"Path\"=\"C:\\\\x \\\"q\\\"\"\n\"Expand\"=hex(2):25,50,25,c3,a9,00\n"
-        "\"Multi\"=hex(7):61,00,e2,82,ac,00,00\n\"Lines\"=hex(1):61,0a,62,00\n\"Bin\"=hex:c3,a9\n";
+    const std::string& regedit4 = kExpected;
     const Form forms[] = {
         {"REGEDIT4, LF", regedit4},
         {"REGEDIT4, CRLF, UTF-8 mark", "\xef\xbb\xbf" + crlf(regedit4)},
