@@ -30,7 +30,7 @@ const std::vector<OperationSpec>& operationSpecs() {
          "DELETE",
          1,
          {{"v", true}, {"ve", false}, {"va", false}, {"f", false}}},
-        {Operation::kExport, "EXPORT", 2, {{"y", false}}},
+        {Operation::kExport, "EXPORT", 2, {{"y", false}, {"unicode", false}, {"regedit4", false}}},
         {Operation::kImport, "IMPORT", 1, {}},
     };
     return specs;
@@ -65,6 +65,8 @@ bool record(Request& request, std::string_view name, const std::string* argument
     if (name == "s" && argument != nullptr) return setOnce(request.separator, *argument);
     if (name == "s") return flagOnce(request.recursive);
     if (name == "f") return flagOnce(request.force);
+    if (name == "unicode") return flagOnce(request.unicode) && !request.regedit4;
+    if (name == "regedit4") return flagOnce(request.regedit4) && !request.unicode;
     return flagOnce(request.overwrite);  // "y"
 }
 

@@ -30,6 +30,8 @@ struct Request {
     std::optional<std::string> separator;  // /s of add
     bool force = false;                    // /f
     bool overwrite = false;                // /y
+    bool unicode = false;                  // /unicode of export
+    bool regedit4 = false;                 // /regedit4 of export
     bool help = false;                     // /?
 
     // The value the request names: "" for /ve.

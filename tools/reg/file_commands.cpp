@@ -1,8 +1,9 @@
-// reg export and reg import: keys to and from REGEDIT4 files.
+// reg export and reg import: keys to and from regedit files.
 #include <fcntl.h>
 #include <registry/store.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -38,10 +39,20 @@ int runExport(const Request& request) {
     const auto keyName = parseKeyName(request.positional[0]);
     if (!keyName) return invalidKeyName(request.operation);
     const std::string& file = request.positional[1];
+    registry::ExportForm form = registry::ExportForm::kAutomatic;
+    if (request.unicode) form = registry::ExportForm::kUnicode;
+    if (request.regedit4) form = registry::ExportForm::kRegedit4;
     std::string text;
-    if (const LONG status = registry::exportKey(keyName->root, keyName->path.c_str(), text)) {
-        return failedWith(status);
+    std::string problem;
+    const LONG status =
+        registry::exportFile(keyName->root, keyName->path.c_str(), form, text, problem);
+    if (status == ERROR_NO_UNICODE_TRANSLATION) {
+        if (!problem.empty())
+            problem.front() =
+                static_cast<char>(std::toupper(static_cast<unsigned char>(problem.front())));
+        return failed(problem + ", so the Unicode form cannot hold it; export without /unicode.");
     }
+    if (status != ERROR_SUCCESS) return failedWith(status);
     std::error_code ignored;
     if (!request.overwrite && std::filesystem::exists(file, ignored) &&
         !confirmed("File " + file + " already exists. Overwrite (Yes/No)? ")) {

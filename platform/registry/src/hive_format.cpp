@@ -4,10 +4,16 @@
 #include <bit>
 #include <span>
 
+#include "text_encoding.h"
+
 namespace registry {
 namespace {
 
 constexpr std::string_view kHeader = "REGEDIT4";
+constexpr std::string_view kUnicodeHeader = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kUtf16Bom = "\xff\xfe";
+constexpr std::string_view kUtf16BigEndianBom = "\xfe\xff";
+constexpr std::string_view kUtf8Bom = "\xef\xbb\xbf";
 constexpr std::size_t kLineLimit = 80;  // hex lists are continued on the next line before this
 constexpr std::string_view kContinuationIndent = "  ";
 constexpr char kHexDigits[] = "0123456789abcdef";
@@ -57,6 +63,15 @@ std::optional<DWORD> parseHexNumber(std::string_view text, std::size_t maxDigits
     return number;
 }
 
+std::string_view textOf(const Value& value) {
+    return {reinterpret_cast<const char*>(value.data.data()), value.data.size()};
+}
+
+// The types whose data is text, written as UTF-16LE in the 5.00 form.
+bool holdsText(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
 // The lines of a text, ending in LF or CRLF, numbered from 1.
 class LineReader {
 public:
@@ -87,8 +102,11 @@ public:
 
     ParsedFile run() {
         std::string_view line;
-        if (!lines_.next(line) || trimRight(line) != kHeader) {
-            fail("expected '" + std::string(kHeader) + "' on the first line");
+        const bool read = lines_.next(line);
+        unicode_ = read && trimRight(line) == kUnicodeHeader;
+        if (!read || (!unicode_ && trimRight(line) != kHeader)) {
+            fail("expected '" + std::string(kHeader) + "' or '" + std::string(kUnicodeHeader) +
+                 "' on the first line");
         }
         while (!result_.error && lines_.next(line))
             parseLine(trim(line));
@@ -97,9 +115,10 @@ public:
     }
 
 private:
-    bool fail(std::string what) {
-        if (!result_.error)
-            result_.error = FormatError{std::max(lines_.number(), 1), std::move(what)};
+    bool fail(std::string what) { return failAt(lines_.number(), std::move(what)); }
+
+    bool failAt(int line, std::string what) {
+        if (!result_.error) result_.error = FormatError{std::max(line, 1), std::move(what)};
         return false;
     }
 
@@ -201,8 +220,10 @@ private:
         return true;
     }
 
-    // After "hex": "(N):" or ":" and the list of bytes.
+    // After "hex": "(N):" or ":" and the list of bytes. Texts in hex lists of the 5.00 form are
+    // UTF-16LE and are kept as UTF-8.
     bool parseHex(std::string_view text, Value& value) {
+        const int line = lines_.number();
         value.type = REG_BINARY;
         if (text.starts_with('(')) {
             const std::size_t close = text.find(')');
@@ -215,6 +236,15 @@ private:
         }
         if (!text.starts_with(':')) return fail("expected ':' after 'hex'");
         if (!parseHexList(text.substr(1), value.data)) return false;
+        if (unicode_ && holdsText(value.type)) {
+            const auto utf8 = utf8FromUtf16le(textOf(value));
+            if (!utf8) {
+                return failAt(line, "the text of a hex(" + std::to_string(value.type) +
+                                        ") value is not UTF-16LE (an odd number of bytes or a "
+                                        "broken surrogate pair)");
+            }
+            value.data.assign(utf8->begin(), utf8->end());
+        }
         if (value.type == REG_SZ)
             value.data.erase(std::find(value.data.begin(), value.data.end(), 0), value.data.end());
         return true;
@@ -248,6 +278,7 @@ private:
 
     LineReader lines_;
     ParsedFile result_;
+    bool unicode_ = false;  // the "Windows Registry Editor Version 5.00" form
 };
 
 void appendQuoted(std::string& out, std::string_view text) {
@@ -285,11 +316,7 @@ void appendHexList(std::string& out, std::span<const BYTE> bytes, std::size_t co
     }
 }
 
-std::string_view textOf(const Value& value) {
-    return {reinterpret_cast<const char*>(value.data.data()), value.data.size()};
-}
-
-void appendData(std::string& out, const Value& value, std::size_t lineStart) {
+void appendData(std::string& out, const Value& value, std::size_t lineStart, FileForm form) {
     if (value.type == REG_SZ && storableName(textOf(value))) {
         appendQuoted(out, textOf(value));
         return;
@@ -304,6 +331,12 @@ void appendData(std::string& out, const Value& value, std::size_t lineStart) {
     }
     std::vector<BYTE> bytes = value.data;
     if (value.type == REG_SZ) bytes.push_back(0);  // a text with line breaks, kept whole
+    if (form == FileForm::kUnicode && holdsText(value.type)) {
+        // Checked by the caller: the text is UTF-8.
+        const auto wide =
+            utf16leFromUtf8({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+        if (wide) bytes.assign(wide->begin(), wide->end());
+    }
     if (value.type == REG_BINARY) {
         out += "hex:";
     } else {
@@ -315,7 +348,7 @@ void appendData(std::string& out, const Value& value, std::size_t lineStart) {
     appendHexList(out, bytes, out.size() - lineStart);
 }
 
-void appendValue(std::string& out, const Value& value) {
+void appendValue(std::string& out, const Value& value, FileForm form) {
     const std::size_t lineStart = out.size();
     if (value.name.empty()) {
         out += '@';
@@ -323,25 +356,82 @@ void appendValue(std::string& out, const Value& value) {
         appendQuoted(out, value.name);
     }
     out += '=';
-    appendData(out, value, lineStart);
+    appendData(out, value, lineStart, form);
     out += '\n';
 }
 
-void appendSection(std::string& out, const Key& key, const std::string& fullName) {
+void appendSection(std::string& out, const Key& key, const std::string& fullName, FileForm form) {
     out += '[';
     out += fullName;
     out += "]\n";
     for (const auto& value : key.values())
-        appendValue(out, value);
+        appendValue(out, value, form);
     out += '\n';
     for (const auto& subkey : key.subkeys())
-        appendSection(out, subkey, fullName + '\\' + subkey.name());
+        appendSection(out, subkey, fullName + '\\' + subkey.name(), form);
+}
+
+std::string writeText(const Key& key, const std::string& fullName, FileForm form) {
+    std::string out(form == FileForm::kUnicode ? kUnicodeHeader : kHeader);
+    out += "\n\n";
+    appendSection(out, key, fullName, form);
+    return out;
+}
+
+// Calls `visit(where, text)` for every name and text below `key` until it answers false.
+template <typename Visit>
+bool visitTexts(const Key& key, const std::string& fullName, const Visit& visit) {
+    if (!visit("the key name '" + fullName + "'", fullName)) return false;
+    for (const auto& value : key.values()) {
+        const std::string where = (value.name.empty() ? std::string("the default value")
+                                                      : "the value '" + value.name + "'") +
+                                  " of " + fullName;
+        if (!visit(where, value.name)) return false;
+        if (holdsText(value.type) && !visit(where, textOf(value))) return false;
+    }
+    for (const auto& subkey : key.subkeys()) {
+        if (!visitTexts(subkey, fullName + '\\' + subkey.name(), visit)) return false;
+    }
+    return true;
+}
+
+// The 8-bit text as UTF-16LE after a byte-order mark.
+std::string utf16File(std::string_view text) {
+    return std::string(kUtf16Bom) + utf16leFromUtf8(text).value_or(std::string());
+}
+
+// The line that the UTF-16LE byte at `offset` of `bytes` is on.
+int lineOfUtf16(std::string_view bytes, std::size_t offset) {
+    int line = 1;
+    for (std::size_t i = 0; i + 1 < offset && i + 1 < bytes.size(); i += 2) {
+        if (bytes[i] == '\n' && bytes[i + 1] == 0) ++line;
+    }
+    return line;
 }
 
 }  // namespace
 
-ParsedFile parseRegFile(std::string_view text) {
-    return Parser(text).run();
+ParsedFile parseRegFile(std::string_view bytes) {
+    if (bytes.starts_with(kUtf16BigEndianBom)) {
+        return {{}, FormatError{1, "a UTF-16 big-endian file; save it as UTF-16LE or UTF-8"}};
+    }
+    // UTF-16LE: after its byte-order mark, or a first character of ASCII without one.
+    const bool wide =
+        bytes.starts_with(kUtf16Bom) || (bytes.size() >= 2 && bytes[0] != 0 && bytes[1] == 0);
+    if (!wide) {
+        if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
+        return Parser(bytes).run();
+    }
+    if (bytes.starts_with(kUtf16Bom)) bytes.remove_prefix(kUtf16Bom.size());
+    std::size_t failedAt = 0;
+    const auto text = utf8FromUtf16le(bytes, failedAt);
+    if (!text) {
+        return {{},
+                FormatError{lineOfUtf16(bytes, failedAt),
+                            "not UTF-16LE text (an odd number of bytes or a broken surrogate "
+                            "pair)"}};
+    }
+    return Parser(*text).run();
 }
 
 bool applySection(const Section& section, Key& root) {
@@ -361,10 +451,35 @@ bool applySection(const Section& section, Key& root) {
 }
 
 std::string writeRegFile(const Key& key, const std::string& fullName) {
-    std::string out(kHeader);
-    out += "\n\n";
-    appendSection(out, key, fullName);
-    return out;
+    return writeText(key, fullName, FileForm::kRegedit4);
+}
+
+FileForm preferredForm(const Key& key, const std::string& fullName) {
+    bool wide = false;
+    const bool utf8 = visitTexts(key, fullName, [&wide](const std::string&, std::string_view text) {
+        wide = wide || !isAscii(text);
+        return isUtf8(text);
+    });
+    return wide && utf8 ? FileForm::kUnicode : FileForm::kRegedit4;
+}
+
+std::optional<std::string> writeExportFile(const Key& key, const std::string& fullName,
+                                           FileForm form, std::string& problem) {
+    if (form == FileForm::kUnicode) {
+        visitTexts(key, fullName, [&problem](const std::string& where, std::string_view text) {
+            if (!isUtf8(text)) problem = where + " is not UTF-8 text";
+            return problem.empty();
+        });
+        if (!problem.empty()) return std::nullopt;
+    }
+    const std::string text = writeText(key, fullName, form);
+    std::string crlf;
+    crlf.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    return form == FileForm::kUnicode ? utf16File(crlf) : crlf;
 }
 
 }  // namespace registry

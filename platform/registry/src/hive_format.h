@@ -9,7 +9,10 @@
 //   "Bytes"=hex:0a,ff
 //   "Other"=hex(7):61,00,00
 //
-// Reading also accepts CRLF line ends, blank lines, ';' comment lines, hex lists continued over
+// Reading also accepts the "Windows Registry Editor Version 5.00" form of regedit, in UTF-16LE
+// (with or without its byte-order mark) or UTF-8 (with or without one): its texts are kept as
+// UTF-8, the data of hex(1), hex(2) and hex(7) values too (UTF-16LE in the file). Besides that:
+// CRLF line ends, blank lines, ';' comment lines, hex lists continued over
 // several lines with a '\' at the end of each, "[-KEY]" (delete the key) and "NAME"=- (delete
 // the value).
 #pragma once
@@ -48,7 +51,8 @@ struct ParsedFile {
     std::optional<FormatError> error;
 };
 
-ParsedFile parseRegFile(std::string_view text);
+// The file's bytes as they were read.
+ParsedFile parseRegFile(std::string_view bytes);
 
 // Applies one section to the tree of its root; false when nothing changed.
 bool applySection(const Section& section, Key& root);
@@ -57,5 +61,19 @@ bool applySection(const Section& section, Key& root);
 // ("HKEY_CURRENT_USER\Software\Key"). Subkeys come in the registry's order, each key's values in
 // theirs, so that a file read back and written again is the same to the byte.
 std::string writeRegFile(const Key& key, const std::string& fullName);
+
+enum class FileForm {
+    kRegedit4,  // "REGEDIT4", 8-bit text as stored
+    kUnicode,   // "Windows Registry Editor Version 5.00", UTF-16LE with a byte-order mark
+};
+
+// The form that regedit reads the same characters back from: kUnicode when a name or text below
+// `key` is not ASCII and all of them are UTF-8, else kRegedit4 (bytes as they are stored).
+FileForm preferredForm(const Key& key, const std::string& fullName);
+
+// `key` as regedit's export writes it: CRLF lines, in `form`. For kUnicode every name and text
+// must be UTF-8: else nullopt with `problem` naming the first one that is not.
+std::optional<std::string> writeExportFile(const Key& key, const std::string& fullName,
+                                           FileForm form, std::string& problem);
 
 }  // namespace registry

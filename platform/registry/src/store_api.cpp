@@ -29,6 +29,23 @@ LONG exportKey(HKEY key, LPCSTR subKey, std::string& text) {
     return ERROR_SUCCESS;
 }
 
+LONG exportFile(HKEY key, LPCSTR subKey, ExportForm form, std::string& bytes,
+                std::string& problem) {
+    OpenKey open;
+    if (const LONG status = lookUp(key, open)) return status;
+    const auto path = splitSubKey(subKey);
+    const Key* target = path ? open.key->find(*path) : nullptr;
+    if (target == nullptr) return ERROR_FILE_NOT_FOUND;
+    const KeyRef ref = below(open.ref, *path);
+    const std::string fullName = storedPath(*open.tree, ref.path, std::string(rootName(ref.root)));
+    FileForm fileForm = form == ExportForm::kUnicode ? FileForm::kUnicode : FileForm::kRegedit4;
+    if (form == ExportForm::kAutomatic) fileForm = preferredForm(*target, fullName);
+    auto file = writeExportFile(*target, fullName, fileForm, problem);
+    if (!file) return ERROR_NO_UNICODE_TRANSLATION;
+    bytes = std::move(*file);
+    return ERROR_SUCCESS;
+}
+
 LONG importText(std::string_view text, std::string_view origin, std::string& error) {
     const ParsedFile parsed = parseRegFile(text);
     if (parsed.error) {

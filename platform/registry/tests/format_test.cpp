@@ -146,6 +146,11 @@ TEST_F(HiveFormat, ReadsFilesWrittenByHand) {
               "\n");
 }
 
+const std::string kNoHeader =
+    "expected 'REGEDIT4' or 'Windows Registry Editor Version 5.00' on the first line";
+const std::string kNotUtf16 =
+    "not UTF-16LE text (an odd number of bytes or a broken surrogate pair)";
+
 struct BrokenCase {
     std::string text;
     int line;
@@ -155,8 +160,14 @@ struct BrokenCase {
 TEST_F(HiveFormat, BrokenFilesAreReportedAndNeverOverwritten) {
     const std::string head = "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n";  // the value is on line 4
     const BrokenCase cases[] = {
-        {"", 1, "expected 'REGEDIT4' on the first line"},
-        {"REGEDIT5\n\n", 1, "expected 'REGEDIT4' on the first line"},
+        {"", 1, kNoHeader},
+        {"REGEDIT5\n\n", 1, kNoHeader},
+        {"Windows Registry Editor Version 4.00\n", 1, kNoHeader},
+        {std::string("\xfe\xff\0R", 4), 1,
+         "a UTF-16 big-endian file; save it as UTF-16LE or UTF-8"},
+        // UTF-16LE: "REGEDIT4\n\n" and an odd byte on line 3, or a lone low surrogate on line 2.
+        {std::string("\xff\xfeR\0E\0G\0E\0D\0I\0T\0004\0\n\0\n\0[", 23), 3, kNotUtf16},
+        {std::string("\xff\xfeR\0E\0G\0E\0D\0I\0T\0004\0\n\0\x00\xdc", 22), 2, kNotUtf16},
         {"REGEDIT4\n\n\"A\"=\"x\"\n", 3, "value before the first [key] line"},
         {"REGEDIT4\n\ngarbage\n", 3,
          "expected a [key], a \"value name\" or '@' at the start of the line"},
@@ -180,6 +191,15 @@ TEST_F(HiveFormat, BrokenFilesAreReportedAndNeverOverwritten) {
         {head + "\"A\"=hex;01\n", 4, "expected ':' after 'hex'"},
         {head + "\"A\"=hex:01,\\\n  02,\\\n  zz\n", 6, "expected a hex byte, found 'zz'"},
         {head + "\"A\"=hex:01,\\\n", 4, "the file ends inside a continued hex list"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\K]\n\"A\"=hex(2):41,00,\\\n"
+         "  42\n",
+         3,
+         "the text of a hex(2) value is not UTF-16LE (an odd number of bytes or a broken "
+         "surrogate pair)"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\K]\n\"A\"=hex(7):00,d8,00,00\n",
+         3,
+         "the text of a hex(7) value is not UTF-16LE (an odd number of bytes or a broken "
+         "surrogate pair)"},
     };
     for (const auto& c : cases) {
         writeFile(userHive(), c.text);

@@ -9,6 +9,7 @@
 
 #include "support/run_program.h"
 #include "support/temp_dir.h"
+#include "text_encoding.h"
 
 namespace {
 
@@ -30,6 +31,16 @@ std::string readFile(const std::filesystem::path& path) {
 
 void writeFile(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+// The text with CRLF line ends, as exported files have them.
+std::string crlf(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
 }
 
 struct Step {
@@ -321,7 +332,7 @@ TEST_F(RegCli, PrintsUsage) {
         {{"add", "/?"},
          "\nREG ADD KeyName [/v ValueName | /ve] [/t Type] [/s Separator] [/d Data] [/f]\n"},
         {{"Delete", "/?"}, "\nREG DELETE KeyName [/v ValueName | /ve | /va] [/f]\n"},
-        {{"export", "/?"}, "\nREG EXPORT KeyName FileName [/y]\n"},
+        {{"export", "/?"}, "\nREG EXPORT KeyName FileName [/y] [/unicode | /regedit4]\n"},
         {{"import", "/?"}, "\nREG IMPORT FileName\n"},
     };
     for (const auto& c : cases) {
@@ -363,20 +374,20 @@ TEST_F(RegCli, ExportImportsBackUnchanged) {
     const std::string text1 = readFile(exported);
     EXPECT_EQ(
         text1,
-        "REGEDIT4\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\Software\\Netpanel]\n"
-        "\"Channel\"=dword:0000000b\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\Software\\Netpanel\\Empty]\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles]\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles\\Home]\n"
-        "\"SSID\"=\"caf\xe9 \\\"quoted\\\" C:\\\\dir\\\\\"\n"
-        "\"WepKey\"=hex:f0,ef,ee,ed,ec,eb,ea,e9,e8,e7,e6,e5,e4,e3,e2,e1,e0,df,de,dd,dc,db,\\\n"
-        "  da,d9,d8,d7,d6,d5,d4,d3,d2,d1,d0,cf,ce,cd,cc,cb,ca,c9\n"
-        "\n");
+        crlf("REGEDIT4\n"
+             "\n"
+             "[HKEY_CURRENT_USER\\Software\\Netpanel]\n"
+             "\"Channel\"=dword:0000000b\n"
+             "\n"
+             "[HKEY_CURRENT_USER\\Software\\Netpanel\\Empty]\n"
+             "\n"
+             "[HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles]\n"
+             "\n"
+             "[HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles\\Home]\n"
+             "\"SSID\"=\"caf\xe9 \\\"quoted\\\" C:\\\\dir\\\\\"\n"
+             "\"WepKey\"=hex:f0,ef,ee,ed,ec,eb,ea,e9,e8,e7,e6,e5,e4,e3,e2,e1,e0,df,de,dd,dc,db,\\\n"
+             "  da,d9,d8,d7,d6,d5,d4,d3,d2,d1,d0,cf,ce,cd,cc,cb,ca,c9\n"
+             "\n"));
     EXPECT_EQ(std::filesystem::status(exported).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
@@ -389,9 +400,9 @@ TEST_F(RegCli, ExportImportsBackUnchanged) {
     EXPECT_EQ(readFile(file("again.reg")), text1);
     EXPECT_EQ(readFile(userHive()), hiveBefore);
 
-    // The whole hive exports as the hive file itself.
+    // The whole hive exports as the hive file itself, with CRLF line ends.
     runSteps({{{"export", "HKEY_CURRENT_USER", file("all.reg").string()}, "", 0, kDone, ""}});
-    EXPECT_EQ(readFile(file("all.reg")), hiveBefore);
+    EXPECT_EQ(readFile(file("all.reg")), crlf(hiveBefore));
 }
 
 TEST_F(RegCli, ExportAsksBeforeReplacingAFile) {
@@ -403,7 +414,8 @@ TEST_F(RegCli, ExportAsksBeforeReplacingAFile) {
         {{"export", "HKLM\\Software\\A", target}, "n\n", 0, question + kCancelled, ""},
     });
     EXPECT_EQ(readFile(target), "keep me");
-    const std::string expected = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\A]\n\"x\"=\"y\"\n\n";
+    const std::string expected =
+        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\A]\r\n\"x\"=\"y\"\r\n\r\n";
     runSteps({{{"export", "HKLM\\Software\\A", target}, "y\n", 0, question + kDone, ""}});
     EXPECT_EQ(readFile(target), expected);
     writeFile(target, "keep me");
@@ -452,6 +464,131 @@ TEST_F(RegCli, ImportMergesAndDeletes) {
          "ERROR: Error opening the file. There may be a disk or file system error.\n"},
     });
     EXPECT_EQ(readFile(userHive()), before);
+}
+
+// UTF-8 text as UTF-16LE, as regedit's Version 5.00 files hold it.
+std::string utf16(std::string_view text) {
+    return registry::utf16leFromUtf8(text).value_or("(not UTF-8)");
+}
+
+// The bytes as a hex list after `prefix`, continued with ",\" so that no line passes 80 columns.
+std::string hexLine(const std::string& prefix, std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out = prefix;
+    std::size_t room = (79 - prefix.size()) / 3 - 1;  // "xx," per byte and the final '\'
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i > 0 && room-- == 0) {
+            out += "\\\n  ";
+            room = 77 / 3 - 1;
+        }
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        out += kDigits[byte >> 4];
+        out += kDigits[byte & 0xf];
+        if (i + 1 < bytes.size()) out += ',';
+    }
+    return out + "\n";
+}
+
+// A key as regedit /E writes it: Version 5.00, UTF-16LE after a byte-order mark, CRLF lines,
+// expandable and multi-string texts in UTF-16LE, a continued hex list.
+std::string regeditExport() {
+    const std::string text =
+        "Windows Registry Editor Version 5.00\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Netpanel]\n"
+        "@=\"Netpanel \xe2\x80\x93 r\xc3\xa9glages\"\n"
+        "\"Channel\"=dword:0000000b\n"
+        "\"Path\"=\"C:\\\\Program Files\\\\\\\"Netpanel\\\"\"\n" +
+        hexLine("\"HelpDir\"=hex(2):", utf16(std::string("%ProgramFiles%\\Netpanel\0", 24))) +
+        hexLine("\"Profiles\"=hex(7):", utf16(std::string("Home\0Caf\xc3\xa9\0\0", 12))) +
+        "\"WepKey\"=hex:0a,0b,0c,0d,0e\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles]\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles\\Caf\xc3\xa9]\n"
+        "\"SSID\"=\"caf\xc3\xa9\"\n"
+        "\n";
+    return "\xff\xfe" + utf16(crlf(text));
+}
+
+TEST_F(RegCli, ImportsWhatRegeditExportsAndExportsItBack) {
+    const std::string original = file("windows.reg").string();
+    writeFile(original, regeditExport());
+    const std::string query =
+        "\nHKEY_CURRENT_USER\\Software\\Netpanel\n"
+        "    (Default)    REG_SZ    Netpanel \xe2\x80\x93 r\xc3\xa9glages\n"
+        "    Channel    REG_DWORD    0xb\n"
+        "    Path    REG_SZ    C:\\Program Files\\\"Netpanel\"\n"
+        "    HelpDir    REG_EXPAND_SZ    %ProgramFiles%\\Netpanel\n"
+        "    Profiles    REG_MULTI_SZ    Home\\0Caf\xc3\xa9\n"
+        "    WepKey    REG_BINARY    0A0B0C0D0E\n"
+        "\n"
+        "HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles\n"
+        "HKEY_CURRENT_USER\\Software\\Netpanel\\Profiles\\Caf\xc3\xa9\n"
+        "    SSID    REG_SZ    caf\xc3\xa9\n"
+        "\n";
+    const std::string exported = file("again.reg").string();
+    runSteps({
+        {{"import", original}, "", 0, kDone, ""},
+        {{"query", "HKCU\\Software\\Netpanel", "/s"}, "", 0, query, ""},
+        {{"export", "HKCU\\Software\\Netpanel", exported}, "", 0, kDone, ""},
+    });
+    // Written back in the same form, every byte as regedit wrote it.
+    EXPECT_EQ(readFile(exported), regeditExport());
+    const std::string hive = readFile(userHive());
+    runSteps({
+        {{"delete", "HKCU\\Software\\Netpanel", "/f"}, "", 0, kDone, ""},
+        {{"import", exported}, "", 0, kDone, ""},
+        {{"query", "HKCU\\Software\\Netpanel", "/s"}, "", 0, query, ""},
+    });
+    EXPECT_EQ(readFile(userHive()), hive);
+    // The hive keeps its own format: REGEDIT4, the texts as UTF-8.
+    EXPECT_TRUE(hive.starts_with("REGEDIT4\n")) << hive;
+    EXPECT_NE(hive.find("\"SSID\"=\"caf\xc3\xa9\"\n"), std::string::npos) << hive;
+}
+
+TEST_F(RegCli, ExportFormOptions) {
+    runSteps({
+        {{"add", "HKCU\\Software\\A", "/v", "Name", "/d", "caf\xc3\xa9"}, "", 0, kDone, ""},
+        {{"export", "HKCU\\Software\\A", file("a4.reg").string(), "/regedit4"}, "", 0, kDone, ""},
+        {{"export", "HKCU\\Software\\A", file("a5.reg").string(), "/UNICODE"}, "", 0, kDone, ""},
+        {{"export", "HKCU\\Software\\A", file("x.reg").string(), "/unicode", "/regedit4"},
+         "",
+         1,
+         "",
+         syntaxError("EXPORT ")},
+        {{"add", "HKCU\\Software\\A", "/v", "Old", "/d", "caf\xe9"}, "", 0, kDone, ""},
+        {{"export", "HKCU\\Software\\A", file("b.reg").string(), "/unicode"},
+         "",
+         1,
+         "",
+         "ERROR: The value 'Old' of HKEY_CURRENT_USER\\Software\\A is not UTF-8 text, so the "
+         "Unicode form cannot hold it; export without /unicode.\n"},
+        {{"export", "HKCU\\Software\\A", file("b.reg").string()}, "", 0, kDone, ""},
+    });
+    EXPECT_EQ(
+        readFile(file("a4.reg")),
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"Name\"=\"caf\xc3\xa9\"\r\n\r\n");
+    EXPECT_TRUE(readFile(file("a5.reg")).starts_with("\xff\xfeW\0i\0n\0"));
+    // Not UTF-8 throughout: the 8-bit form, the bytes as stored.
+    EXPECT_TRUE(readFile(file("b.reg")).starts_with("REGEDIT4\r\n"));
+    EXPECT_FALSE(std::filesystem::exists(file("x.reg")));
+}
+
+TEST_F(RegCli, BrokenUnicodeFileNamesFileAndLine) {
+    const std::string broken = file("broken.reg").string();
+    writeFile(broken, "\xff\xfe" + utf16(crlf("Windows Registry Editor Version 5.00\n\n"
+                                              "[HKEY_CURRENT_USER\\Software\\K]\n"
+                                              "\"A\"=dword:1\n"
+                                              "\"B\"=dword:xyz\n")));
+    runSteps({
+        {{"import", broken},
+         "",
+         1,
+         "",
+         "ERROR: " + broken + ":5: expected up to 8 hex digits after 'dword:'\n"},
+        {{"query", "HKCU\\Software\\K"}, "", 1, "", kNotFound},
+    });
 }
 
 TEST_F(RegCli, BrokenHiveStopsEveryOperation) {

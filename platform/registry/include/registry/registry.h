@@ -55,6 +55,7 @@ inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 inline constexpr LONG ERROR_ACCESS_DENIED = 5;
 inline constexpr LONG ERROR_INVALID_DATA = 13;  // a malformed file for registry::importText
+inline constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;  // registry::exportFile, kUnicode
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 inline constexpr LONG ERROR_BADDB = 1009;               // a hive file that cannot be parsed

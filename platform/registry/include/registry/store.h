@@ -33,7 +33,21 @@ LONG enumValues(HKEY key, std::vector<ValueEntry>& values);
 // file, written exactly as the hives are.
 LONG exportKey(HKEY key, LPCSTR subKey, std::string& text);
 
-// Merges a REGEDIT4 file into the hives, as regedit imports one: keys and values are added or
+enum class ExportForm {
+    kAutomatic,  // kUnicode when a name or text is not ASCII and all are UTF-8, else kRegedit4
+    kRegedit4,   // "REGEDIT4", 8-bit text as stored
+    kUnicode,    // "Windows Registry Editor Version 5.00" in UTF-16LE with a byte-order mark
+};
+
+// The key `subKey` of `key` (null or empty: `key` itself) and everything below it as regedit's
+// export writes it, with CRLF line ends, so that regedit reads the same characters back: the
+// store's texts taken as UTF-8 in the kUnicode form. A name or text that is not UTF-8 cannot be
+// written in that form: ERROR_NO_UNICODE_TRANSLATION with `problem` naming it.
+LONG exportFile(HKEY key, LPCSTR subKey, ExportForm form, std::string& bytes, std::string& problem);
+
+// Merges a regedit file into the hives, as regedit imports one: "REGEDIT4" (8-bit text, stored
+// as it is) or "Windows Registry Editor Version 5.00" (UTF-16LE or UTF-8, with or without a
+// byte-order mark; texts stored as UTF-8), LF or CRLF lines. Keys and values are added or
 // replaced, "[-KEY]" deletes a key with its subtree and "NAME"=- deletes a value. Each hive is
 // changed in one atomic step. A file that cannot be parsed changes nothing and answers
 // ERROR_INVALID_DATA with `error` set to "ORIGIN:LINE: what is wrong"; a failure of a hive
