@@ -194,6 +194,11 @@ void Velto::AdapterList_Click() {
     if (position < 0 || position >= 10) return;
     const int entry = AdapterSlots[position + 1];
     if (entry < 1 || entry > 10) return;
+    if (StateFlags[AdapterOpen] == 1) {
+        // The adapter this one replaces is closed first: its handle would stay open for good.
+        Nicapi::resetCallFields(AdapterInfo);
+        nicapi_.VBKvCloseAdapter(AdapterInfo);
+    }
     AdapterInfo = adapterFromEntry(Adapters[entry]);
     if (!openCurrentAdapter()) return;
     StateFlags[AdapterOpen] = 1;

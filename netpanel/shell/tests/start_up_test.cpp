@@ -180,7 +180,11 @@ TEST_F(StartUp, SelectingTheSecondAdapterBindsItsEntry) {
     velto.AdapterList.userSelect(1);
 
     EXPECT_EQ(fieldText(velto.AdapterInfo.AdapterDescription), "Stick B");
-    EXPECT_EQ(calls().front(), "VBKvOpenAdapter @0003 handle -1");
+    // The adapter it replaces is closed first.
+    ASSERT_GE(calls().size(), 2u);
+    EXPECT_EQ(calls()[0], "VBKvCloseAdapter @0001");
+    EXPECT_EQ(calls()[1], "VBKvOpenAdapter @0003 handle -1");
+    EXPECT_EQ(fakeOpenHandles(), 1);
     EXPECT_THAT(calls(), Contains("VBWLReadEEPROM @0003 4609 3 2048"));
 }
 
