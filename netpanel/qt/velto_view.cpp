@@ -207,6 +207,9 @@ void VeltoView::deliverTrayMessage(int message) {
 
 void VeltoView::openWithoutTray() {
     deliverTrayMessage(kLeftDoubleClick);
+    // Waiting for a card the double-click opens nothing; without a tray the window is the only
+    // way to the utility, so it opens anyway (closing it exits).
+    if (!velto_.visible()) velto_.show();
 }
 
 }  // namespace netpanel::qt

@@ -142,6 +142,7 @@ void Velto::Form_Load() {
     } else {
         DetectCardOnTimer.setEnabled(true);
         Timer3.setEnabled(false);
+        setWaitingForCard(true);
     }
     cmdConfApply.setEnabled(false);
     cmdSecApply.setEnabled(false);
@@ -178,11 +179,11 @@ void Velto::settleWirelessService() {
         // The system's service keeps the adapter; the utility runs restricted.
         WzcActive = true;
         nicapi_.VBSetWLDisableWirelessZeroConfiguration(AdapterInfo, 0);
-        for (int tab : {1, 3, 4})
-            SSTab1.setTabEnabled(tab, false);
-        CmdInfoScan.setEnabled(false);
+        restrictForService(true);
     } else {
+        // A card inserted after a restricted one finds the tabs unavailable still.
         WzcActive = false;
+        restrictForService(false);
         nicapi_.VBSetWLDisableWirelessZeroConfiguration(AdapterInfo, 1);
         CmdConfActivate_Click();
     }
@@ -193,6 +194,11 @@ void Velto::AdapterList_Click() {
     if (position < 0 || position >= 10) return;
     const int entry = AdapterSlots[position + 1];
     if (entry < 1 || entry > 10) return;
+    if (StateFlags[AdapterOpen] == 1) {
+        // The adapter this one replaces is closed first: its handle would stay open for good.
+        Nicapi::resetCallFields(AdapterInfo);
+        nicapi_.VBKvCloseAdapter(AdapterInfo);
+    }
     AdapterInfo = adapterFromEntry(Adapters[entry]);
     if (!openCurrentAdapter()) return;
     StateFlags[AdapterOpen] = 1;

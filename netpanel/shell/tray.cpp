@@ -52,6 +52,8 @@ void Velto::TrayRemove() {
 void Velto::Picture1_MouseMove(int /*button*/, int /*shift*/, float x, float /*y*/) {
     const auto message = static_cast<int>(std::nearbyint(x / twipsPerPixelX_));
     if (message == kLeftDoubleClick) {
+        // Without a card there is nothing to show; the menu still offers "Exit".
+        if (waitingForCard()) return;
         SSTab1.setTab(0);
         show();
         Timer1.setEnabled(true);

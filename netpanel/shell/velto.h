@@ -374,6 +374,14 @@ public:
     // The tab strip's mouse release: on the Site Survey tab a disabled list searches again.
     void SSTab1_MouseUp(int button, int shift, float x, float y);
 
+    // ---- Card presence (shell/card_detection.cpp) ----------------------------------------------
+    void DetectCardOffTimer_Timer();
+    void DetectCardOnTimer_Timer();
+    // True while no adapter is open and DetectCardOnTimer looks for a card: the tray shows the
+    // not-connected icon, its menu offers only "Exit", and nothing but the polling calls the
+    // adapter library.
+    bool waitingForCard() const { return waitingForCard_; }
+
 private:
     // Connects the control and timer events to the handlers.
     void wire();
@@ -457,6 +465,27 @@ private:
     const SurveyEntry* joinableEntry() const;
     // Joins `entry`'s network (Connect, after the question for a WEP network).
     void joinNetwork(const SurveyEntry& entry);
+
+    // ---- Card presence (shell/card_detection.cpp) ----
+    // The card stopped answering: the adapter is closed and the window polls for a card.
+    void letCardGo();
+    // Closes the current adapter and opens the one selected in AdapterList again.
+    void rebindSelectedAdapter();
+    // Whether a supported card answers an open; every handle the check opens is closed again.
+    bool supportedCardAnswers();
+    // Rebuilds the adapter tables and the current adapter as start-up does; false when no
+    // supported adapter is listed.
+    bool rebuildAdapters();
+    // Enters or leaves the state in which no adapter is open and the window polls for a card.
+    void setWaitingForCard(bool waiting);
+    // Tabs 1, 3 and 4 and "Re-Connect" are unavailable while the system's service manages the
+    // adapter; a window showing one of those tabs goes to "Link Info" first.
+    void restrictForService(bool restricted);
+    // Follows the system's wireless service: it took the adapter, or let it go.
+    void followWirelessService();
+    // "Exit": without an open adapter the program ends without calling the adapter library.
+    void exitCommand();
+    bool waitingForCard_ = false;
 
     Nicapi& nicapi_;
     ui::Host& host_;

@@ -16,6 +16,10 @@ void Velto::wire() {
     Timer1.Tick = to(&Velto::Timer1_Timer);
     Timer2.Tick = to(&Velto::Timer2_Timer);
 
+    // Card presence
+    DetectCardOffTimer.Tick = to(&Velto::DetectCardOffTimer_Timer);
+    DetectCardOnTimer.Tick = to(&Velto::DetectCardOnTimer_Timer);
+
     AdapterList.Click = to(&Velto::AdapterList_Click);
     DisplayUnit.Click = to(&Velto::DisplayUnit_Click);
     CmdInfoScan.Click = to(&Velto::CmdInfoScan_Click);
@@ -26,7 +30,7 @@ void Velto::wire() {
     SSTab1.Click = [this](int previousTab) {
         if (!ended_) SSTab1_Click(previousTab);
     };
-    Exitprg.Click = to(&Velto::Exitprg_Click);
+    Exitprg.Click = to(&Velto::exitCommand);
     AboutA.Click = to(&Velto::AboutA_Click);
     Command4.Click = to(&Velto::Command4_Click);
 

@@ -32,6 +32,7 @@ constexpr const char* kUsageText =
     "                              hexadecimal digits\n"
     "  station remove SSID|BSSID   take a station off the air\n"
     "  show                        print the environment\n"
+    "  --help                      print this text\n"
     "\n"
     "ADAPTER is an adapter's label (the [adapter LABEL] of the file), instance id or name.\n"
     "The environment file is NICAPI_ENVIRONMENT, else nicapi-environment.ini beside\n"
@@ -138,6 +139,10 @@ std::optional<EditResult> edit(EnvironmentEditor& editor, const Arguments& args,
 
 int run(const Arguments& args) {
     if (args.empty()) return usageError("missing command");
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
+        std::fputs(kUsageText, stdout);
+        return kDone;
+    }
     const std::string path = nicapi_sim::environmentFilePath();
     std::string error;
     const auto text = nicapi::readTextFile(path, error);

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -353,6 +354,50 @@ TEST_F(WindowOnSimulatedAdapter, WithoutATrayHidingMinimizesAndRestoringReopens)
     view->window().showNormal();  // from the task bar
     EXPECT_TRUE(velto->visible());
     EXPECT_EQ(tabs().currentIndex(), 0);
+}
+
+// ---- Card presence on the simulated adapter ----------------------------------------------------
+
+// nicapi-sim changes the radio environment the running window reads.
+void simulate(const std::string& arguments) {
+    const std::string command = std::string(NICAPI_SIM_PROGRAM) + " " + arguments + " >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+TEST_F(WindowOnSimulatedAdapter, FollowsTheCardAndTheSystemServiceWithItsWidgets) {
+    start(true);
+    // The checks run every 100 ms here; their 5-second period is the model's tests' concern.
+    velto->DetectCardOffTimer.setInterval(100);
+    velto->DetectCardOnTimer.setInterval(100);
+    view->deliverTrayMessage(515);
+    ASSERT_TRUE(view->window().isVisible());
+
+    simulate("wzc take pccard");
+    ASSERT_TRUE(waitUntil([&] { return !tabs().isTabEnabled(1); }));
+    for (int tab : {1, 3, 4})
+        EXPECT_FALSE(tabs().isTabEnabled(tab)) << "tab " << tab;
+    EXPECT_FALSE(widget<QPushButton>(velto->CmdInfoScan).isEnabled());
+    tabs().setCurrentIndex(3);  // a person's click on the disabled tab
+    EXPECT_EQ(tabs().currentIndex(), 0);
+    EXPECT_EQ(velto->SSTab1.tab(), 0);
+
+    simulate("wzc release pccard");
+    ASSERT_TRUE(waitUntil([&] { return tabs().isTabEnabled(1); }));
+    EXPECT_TRUE(widget<QPushButton>(velto->CmdInfoScan).isEnabled());
+
+    simulate("pull pccard");
+    ASSERT_TRUE(waitUntil([&] { return view->window().isHidden(); }));
+    EXPECT_TRUE(host->tray().added());
+    EXPECT_EQ(host->tray().iconId(), uint32_t(kIconNotConnected));
+    EXPECT_FALSE(view->timerBinding(velto->Timer2)->active());
+    EXPECT_TRUE(view->timerBinding(velto->DetectCardOnTimer)->active());
+
+    simulate("insert pccard");
+    ASSERT_TRUE(waitUntil([&] { return velto->StateFlags[AdapterOpen] == 1; }));
+    EXPECT_TRUE(view->window().isHidden());
+    EXPECT_EQ(widget<QComboBox>(velto->AdapterList).currentText(),
+              "IEEE 802.11b Wireless LAN PC Card");
+    EXPECT_TRUE(waitUntil([&] { return host->tray().iconId() == uint32_t(kIconConnected); }));
 }
 
 }  // namespace

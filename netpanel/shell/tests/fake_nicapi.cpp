@@ -33,6 +33,9 @@ struct State {
     std::deque<LinkSample> samples;
     std::vector<SurveyEntry> survey;
     int32_t surveyCount = 0;
+    // Handles given out and not closed yet; the first one is 42, then 43, ...
+    std::vector<int32_t> openHandles;
+    int32_t nextHandle = 42;
 };
 
 State state;
@@ -89,6 +92,11 @@ FAKE_API void fakeAddAdapter(const char* name, const char* description, const ch
     state.all.push_back(entry);
 }
 
+FAKE_API void fakeClearAdapters() {
+    state.supported.clear();
+    state.all.clear();
+}
+
 FAKE_API void fakeScript(const char* entry, const int32_t* results, int count) {
     state.results[entry] = std::deque<int32_t>(results, results + count);
 }
@@ -113,6 +121,10 @@ FAKE_API void fakeSetEeprom(const uint8_t* image, int length) {
 FAKE_API void fakePushLinkSample(int32_t result, int32_t qualitySum, int32_t signalLevel,
                                  int32_t qualityCount) {
     state.samples.push_back({result, qualitySum, signalLevel, qualityCount});
+}
+
+FAKE_API int fakeOpenHandles() {
+    return static_cast<int>(state.openHandles.size());
 }
 
 FAKE_API void fakeSetSurvey(const SurveyEntry* entries, int count) {
@@ -145,12 +157,16 @@ FAKE_API int32_t VBKvGetOSVersion(void) {
 FAKE_API int32_t VBKvOpenAdapter(WLAdapterInfo* adapter) {
     record("VBKvOpenAdapter", adapter, "handle " + std::to_string(adapter->AdapterHandle));
     const int32_t answer = result("VBKvOpenAdapter", 1);
-    if (answer == 1) adapter->AdapterHandle = 42;
+    if (answer == 1) {
+        adapter->AdapterHandle = state.nextHandle++;
+        state.openHandles.push_back(adapter->AdapterHandle);
+    }
     return answer;
 }
 
 FAKE_API int32_t VBKvCloseAdapter(WLAdapterInfo* adapter) {
     record("VBKvCloseAdapter", adapter);
+    std::erase(state.openHandles, adapter->AdapterHandle);
     return 0;
 }
 

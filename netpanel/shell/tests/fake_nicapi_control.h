@@ -15,6 +15,8 @@ FAKE_API void fakeClearCalls();
 // Lists an adapter in the list of all adapters and, when `supported`, in the supported list.
 FAKE_API void fakeAddAdapter(const char* name, const char* description, const char* instanceId,
                              int supported);
+// Lists no adapter any more (the cards were pulled).
+FAKE_API void fakeClearAdapters();
 // The results of an entry, one per call; the last one repeats.
 FAKE_API void fakeScript(const char* entry, const int32_t* results, int count);
 // The 33 bytes the configured (current = 0) or joined (current = 1) SSID query writes.
@@ -29,3 +31,5 @@ FAKE_API void fakePushLinkSample(int32_t result, int32_t qualitySum, int32_t sig
 // The networks the next survey retrievals report: `count` goes into the buffer's count as it is
 // (it may exceed the capacity), and at most the capacity of entries are copied.
 FAKE_API void fakeSetSurvey(const SurveyEntry* entries, int count);
+// How many handles the open call gave out that no close call has taken back.
+FAKE_API int fakeOpenHandles();

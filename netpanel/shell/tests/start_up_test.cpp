@@ -90,7 +90,7 @@ TEST_P(Matching, ListsTheSupportedAdaptersInLibraryOrder) {
     EXPECT_EQ(velto.DetectCardOffTimer.enabled(), found);
     EXPECT_EQ(velto.DetectCardOnTimer.enabled(), !found);
     EXPECT_EQ(velto.DisplayUnit.enabled(), found);
-    EXPECT_EQ(host_.tray.size(), found ? 1u : 0u);
+    EXPECT_EQ(host_.tray.size(), found ? 1u : 2u);  // without: the not-connected icon
     EXPECT_TRUE(started_);
 }
 
@@ -180,7 +180,11 @@ TEST_F(StartUp, SelectingTheSecondAdapterBindsItsEntry) {
     velto.AdapterList.userSelect(1);
 
     EXPECT_EQ(fieldText(velto.AdapterInfo.AdapterDescription), "Stick B");
-    EXPECT_EQ(calls().front(), "VBKvOpenAdapter @0003 handle -1");
+    // The adapter it replaces is closed first.
+    ASSERT_GE(calls().size(), 2u);
+    EXPECT_EQ(calls()[0], "VBKvCloseAdapter @0001");
+    EXPECT_EQ(calls()[1], "VBKvOpenAdapter @0003 handle -1");
+    EXPECT_EQ(fakeOpenHandles(), 1);
     EXPECT_THAT(calls(), Contains("VBWLReadEEPROM @0003 4609 3 2048"));
 }
 
@@ -340,8 +344,15 @@ TEST_F(StartUp, LeavesTheWindowHiddenWithTheTrayIconUp) {
             EXPECT_FALSE(apply->enabled()) << apply->name();
         }
         EXPECT_EQ(velto.HelpFile, programDir() + "/UHelp.chm");
-        EXPECT_EQ(host_.log,
-                  withAdapter ? std::vector<std::string>{"tray 0 2"} : std::vector<std::string>{});
+        // Without a card the not-connected icon is up too, and its menu offers only "Exit".
+        const std::vector<std::string> tray =
+            withAdapter ? std::vector<std::string>{"tray 0 2"}
+                        : std::vector<std::string>{"tray 0 2", "tray 1 2"};
+        EXPECT_EQ(host_.log, tray);
+        EXPECT_TRUE(velto.Exitprg.enabled());
+        EXPECT_EQ(velto.ViewAvailableNetworkA.enabled(), withAdapter);
+        EXPECT_EQ(velto.AboutA.enabled(), withAdapter);
+        EXPECT_EQ(velto.waitingForCard(), !withAdapter);
     }
     EXPECT_THAT(calls(), ElementsAre("VBCreateNICAdapterList capacity 10", "VBQueryWLIsWindows95"));
 }

@@ -99,7 +99,7 @@ TEST_F(Tray, TheCloseBoxNeverEndsTheProgram) {
     // Without an open adapter the timers stay as they are.
     fakeReset();
     startVelto();
-    velto_->AboutA.userClick();
+    velto_->show();
     velto_->Timer1.setEnabled(true);
     velto_->userClose();
     EXPECT_FALSE(velto_->visible());
@@ -107,7 +107,7 @@ TEST_F(Tray, TheCloseBoxNeverEndsTheProgram) {
     EXPECT_FALSE(velto_->Timer2.enabled());
 
     // Other ways of closing are not cancelled.
-    velto_->AboutA.userClick();
+    velto_->show();
     EXPECT_FALSE(velto_->QueryUnload(1));
     EXPECT_TRUE(velto_->visible());
     EXPECT_EQ(host_.ends, 0);

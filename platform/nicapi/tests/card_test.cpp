@@ -154,6 +154,8 @@ TEST_F(Card, TheToolRefusesBadCommandsAndKeepsTheFile) {
         {"station Nobody signal -50", 1},
         {"station add Dup channel 1 signal -50 bssid 02:00:00:00:01:01", 1},
         {"show", 0},
+        {"--help", 0},
+        {"--help pull", 2},
     };
     for (const auto& [command, status] : commands)
         EXPECT_EQ(sim(command), status) << command;
