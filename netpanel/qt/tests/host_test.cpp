@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "qt/help_page.h"
@@ -167,6 +168,16 @@ TEST(HelpPage, CompiledHelpNamesStandForTheHtmlPage) {
         EXPECT_EQ(helpPage(file), page) << file;
 }
 
+TEST(HelpPage, ATopicsPageSitsBesideTheContents) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"/opt/netpanel/bin/UHelp.chm", "site-survey", "/opt/netpanel/bin/UHelp-site-survey.html"},
+        {"/opt/netpanel/bin\\UHelp.html", "about", "/opt/netpanel/bin/UHelp-about.html"},
+        {"/opt/netpanel/bin/UHelp.chm", "", "/opt/netpanel/bin/UHelp.html"},
+    };
+    for (auto [file, topic, page] : cases)
+        EXPECT_EQ(topicPage(file, topic), page) << file << " " << topic;
+}
+
 class Help : public Host {
 protected:
     Help() {
@@ -185,17 +196,27 @@ protected:
     bool browserAnswers = true;
 };
 
-TEST_F(Help, OpensTheHtmlPageBesideTheProgram) {
-    host.showHelp(helpFile());
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0],
-              QUrl::fromLocalFile(QString::fromStdString((dir.path() / "UHelp.html").string())));
+TEST_F(Help, OpensThePageOfTheTopicBesideTheProgramOrElseTheContents) {
+    std::ofstream(dir.path() / "UHelp-security.html") << "<html><body>Security</body></html>";
+    const std::pair<const char*, const char*> cases[] = {
+        {"security", "UHelp-security.html"},
+        {"advanced", "UHelp.html"},  // no page of its own
+        {"", "UHelp.html"},
+    };
+    for (auto [topic, page] : cases) {
+        opened.clear();
+        host.showHelp(helpFile(), topic);
+        ASSERT_EQ(opened.size(), 1u) << topic;
+        EXPECT_EQ(opened[0],
+                  QUrl::fromLocalFile(QString::fromStdString((dir.path() / page).string())))
+            << topic;
+    }
     EXPECT_EQ(host.helpViewer(), nullptr);
 }
 
 TEST_F(Help, WithoutABrowserTheBuiltInViewerShowsThePage) {
     browserAnswers = false;
-    host.showHelp(helpFile());
+    host.showHelp(helpFile(), "link-info");
     ASSERT_NE(host.helpViewer(), nullptr);
     EXPECT_TRUE(host.helpViewer()->isVisible());
     EXPECT_TRUE(host.helpViewer()->toPlainText().contains("Link Info"));
@@ -208,7 +229,7 @@ TEST_F(Help, AMissingPageIsReportedNotOpened) {
         opened.push_back(url);
         return true;
     });
-    headless.showHelp((dir.path() / "missing.chm").string());
+    headless.showHelp((dir.path() / "missing.chm").string(), "link-info");
     EXPECT_TRUE(opened.empty());
 }
 

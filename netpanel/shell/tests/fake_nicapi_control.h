@@ -29,3 +29,5 @@ FAKE_API void fakePushLinkSample(int32_t result, int32_t qualitySum, int32_t sig
 // The networks the next survey retrievals report: `count` goes into the buffer's count as it is
 // (it may exceed the capacity), and at most the capacity of entries are copied.
 FAKE_API void fakeSetSurvey(const SurveyEntry* entries, int count);
+// The four bytes the firmware-version query writes (when it succeeds, as it does unless scripted).
+FAKE_API void fakeSetFirmwareVersion(const uint8_t* version);
