@@ -11,7 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -176,6 +179,21 @@ TEST(HelpPage, ATopicsPageSitsBesideTheContents) {
     };
     for (auto [file, topic, page] : cases)
         EXPECT_EQ(topicPage(file, topic), page) << file << " " << topic;
+}
+
+TEST(HelpPage, EveryLinkOfTheShippedPagesNamesAShippedFile) {
+    const std::regex link(R"(href="([^"#]+))");
+    int links = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(HELP_DIR)) {
+        if (entry.path().extension() != ".html") continue;
+        std::ifstream in(entry.path());
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        for (std::sregex_iterator m(text.begin(), text.end(), link), end; m != end; ++m, ++links) {
+            EXPECT_TRUE(std::filesystem::exists(entry.path().parent_path() / (*m)[1].str()))
+                << entry.path().filename() << " links " << (*m)[1];
+        }
+    }
+    EXPECT_GT(links, 0);
 }
 
 class Help : public Host {
