@@ -2,6 +2,12 @@
 
 namespace netpanel::qt {
 
+namespace {
+
+const QLatin1String kHtml(".html");
+
+}  // namespace
+
 QString helpPage(const QString& helpFile) {
     QString page = helpFile;
     page.replace(QLatin1Char('\\'), QLatin1Char('/'));
@@ -9,9 +15,16 @@ QString helpPage(const QString& helpFile) {
     const QLatin1String compiled(".chm");
     if (page.endsWith(compiled, Qt::CaseInsensitive)) {
         page.chop(compiled.size());
-        page += QLatin1String(".html");
+        page += kHtml;
     }
     return page;
+}
+
+QString topicPage(const QString& helpFile, const QString& topic) {
+    QString page = helpPage(helpFile);
+    if (topic.isEmpty()) return page;
+    if (page.endsWith(kHtml, Qt::CaseInsensitive)) page.chop(kHtml.size());
+    return page + QLatin1Char('-') + topic + kHtml;
 }
 
 }  // namespace netpanel::qt

@@ -148,8 +148,11 @@ void QtHost::popupMenu(ui::Menu& menu) {
     }
 }
 
-void QtHost::showHelp(const std::string& helpFile) {
-    const QString page = helpPage(QString::fromStdString(helpFile));
+void QtHost::showHelp(const std::string& helpFile, const std::string& topic) {
+    const QString file = QString::fromStdString(helpFile);
+    // A tab without a page of its own gets the contents.
+    QString page = topicPage(file, QString::fromStdString(topic));
+    if (!QFileInfo::exists(page)) page = helpPage(file);
     if (!QFileInfo::exists(page)) {
         messageBox("Cannot find the help page " + page.toStdString() + ".", "Help",
                    ui::MsgIcon::Exclamation, ui::MsgButtons::OK);

@@ -43,7 +43,7 @@ public:
     void beep() override;
     bool shellNotifyIcon(uint32_t message, const ui::NotifyIconData& data) override;
     void popupMenu(ui::Menu& menu) override;
-    void showHelp(const std::string& helpFile) override;
+    void showHelp(const std::string& helpFile, const std::string& topic) override;
     void setWaitCursor(bool wait) override;
     void endProgram() override;
     bool anotherInstanceRuns() override;

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPalette>
 
 #include <memory>
 
@@ -83,12 +84,25 @@ void bind(ui::TextBox& control, QLineEdit& widget) {
     });
 }
 
+// A list box's text while nothing is selected ("Auto Rate") is a value like any item, not a
+// hint: it is drawn in the colour of the items, not greyed as Qt draws a placeholder.
+void drawPlaceholderAsText(QComboBox& widget) {
+    QPalette palette = widget.palette();
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::PlaceholderText,
+                         palette.color(group, QPalette::ButtonText));
+    widget.setPalette(palette);
+}
+
 void bind(ui::ComboBox& control, QComboBox& widget) {
     const bool editable = control.style() == ui::ComboBox::Style::DropdownCombo;
     widget.setEditable(editable);
     if (editable) {
         widget.setInsertPolicy(QComboBox::NoInsert);
         widget.setCompleter(nullptr);
+    } else {
+        drawPlaceholderAsText(widget);
     }
     auto sync = observe(control, widget, syncCombo);
     QObject::connect(&widget, &QComboBox::activated, &widget, [&control, sync](int index) {

@@ -83,7 +83,6 @@ VeltoView::VeltoView(Velto& velto, QtHost& host, TrayPresence trayPresent)
 }
 
 VeltoView::~VeltoView() {
-    if (helpButtonWired_) velto_.HelpButton.Click = nullptr;
     host_.tray().setMessageHandler(nullptr);
     host_.setWindow(nullptr);
 }
@@ -185,14 +184,10 @@ void VeltoView::bindTimers() {
 }
 
 void VeltoView::wireHelp() {
-    auto openHelp = [this] { host_.showHelp(velto_.HelpFile); };
     auto& f1 = ownedBy<QShortcut>(*window_, QKeySequence(Qt::Key_F1), window_.get());
-    QObject::connect(&f1, &QShortcut::activated, window_.get(), openHelp);
-    // "Help" presses F1 in the window, unless the model has its own handler.
-    if (!velto_.HelpButton.Click) {
-        velto_.HelpButton.Click = openHelp;
-        helpButtonWired_ = true;
-    }
+    QObject::connect(&f1, &QShortcut::activated, window_.get(), [this] {
+        if (!velto_.ended()) velto_.F1Help();
+    });
 }
 
 void VeltoView::deliverTrayMessage(int message) {

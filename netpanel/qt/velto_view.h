@@ -68,7 +68,6 @@ private:
     Velto& velto_;
     QtHost& host_;
     TrayPresence trayPresent_;
-    bool helpButtonWired_ = false;
     std::unique_ptr<VeltoWindow> window_;
     std::map<const ui::Control*, QWidget*> widgets_;
     std::map<const ui::Timer*, std::unique_ptr<TimerBinding>> timers_;

@@ -14,7 +14,7 @@
 //   - drives each timer of timers() by its interval/enabled observers and calls fire();
 //   - delivers the tray icon's mouse messages with Picture1.userMouseMove(0, 0, message *
 //     twipsPerPixelX(), 0), and the window's close box to userClose();
-//   - opens HelpFile for F1 and the "Help" button.
+//   - calls F1Help() for the key F1 (the "Help" button has its own handler).
 // Start-up: construct, then start(); false means the program ended during start-up (second
 // instance, KvConfig.ini missing or malformed) and the view should quit without showing
 // anything. Every later end goes through Host::endProgram().
@@ -382,6 +382,15 @@ public:
     // adapter library.
     bool waitingForCard() const { return waitingForCard_; }
 
+    // ---- "OK", "Help" and F1 (netpanel/shell/tab_pages.cpp) ----
+    // "OK": the pending applies of Configuration, Security and Advanced, then hide. A security
+    // apply whose key check failed keeps the window open.
+    void Submit_Click();
+    // "Help" presses F1.
+    void HelpButton_Click();
+    // F1 in the window: the help page of the current tab.
+    void F1Help();
+
 private:
     // Connects the control and timer events to the handlers.
     void wire();
@@ -390,6 +399,8 @@ private:
     void setStartValues();
     // Ends the program through the host.
     void End();
+    // Entering tab 0 shows the MAC address; tab 5 the driver and firmware versions.
+    void showTabExtras(int tab);
 
     bool readAdapterInformationFile();
     void matchSupportedAdapters();

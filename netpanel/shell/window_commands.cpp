@@ -34,6 +34,7 @@ void Velto::SSTab1_Click(int /*previousTab*/) {
         cmdAdvUndo.setEnabled(false);
         cmdAdvApply.setEnabled(false);
     }
+    showTabExtras(tab);
 }
 
 void Velto::AboutA_Click() {

@@ -90,6 +90,10 @@ void Velto::wire() {
     SSTab1.MouseUp = [this](int button, int shift, float x, float y) {
         if (!ended_) SSTab1_MouseUp(button, shift, x, y);
     };
+
+    // "OK" and "Help"
+    Submit.Click = to(&Velto::Submit_Click);
+    HelpButton.Click = to(&Velto::HelpButton_Click);
 }
 
 }  // namespace netpanel

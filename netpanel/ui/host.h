@@ -47,7 +47,9 @@ public:
     virtual bool shellNotifyIcon(uint32_t message, const NotifyIconData& data) = 0;
     // Shows the menu at the mouse position; returns after the choice (the item's Click has run).
     virtual void popupMenu(Menu& menu) = 0;
-    virtual void showHelp(const std::string& helpFile) = 0;
+    // Opens the help page of `topic` (a tab's page, such as "link-info") of the help file; an
+    // empty or unknown topic opens the contents.
+    virtual void showHelp(const std::string& helpFile, const std::string& topic) = 0;
     virtual void setWaitCursor(bool wait) = 0;
     virtual void endProgram() = 0;
     // True when another copy of the program runs on this desktop.

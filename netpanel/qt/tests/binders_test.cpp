@@ -212,6 +212,11 @@ TEST_F(Binders, ListBoxShowsATextThatIsNoItemWhileNothingIsSelected) {
     bind(list, listWidget);
     EXPECT_EQ(listWidget.currentIndex(), -1);
     EXPECT_EQ(listWidget.placeholderText(), "Auto Rate");
+    // Drawn as a value, not greyed as a hint.
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        EXPECT_EQ(listWidget.palette().color(group, QPalette::PlaceholderText),
+                  listWidget.palette().color(group, QPalette::ButtonText));
+    }
     list.setListIndex(0);
     EXPECT_EQ(listWidget.placeholderText(), "");
 }

@@ -11,8 +11,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "qt/help_page.h"
@@ -167,6 +171,31 @@ TEST(HelpPage, CompiledHelpNamesStandForTheHtmlPage) {
         EXPECT_EQ(helpPage(file), page) << file;
 }
 
+TEST(HelpPage, ATopicsPageSitsBesideTheContents) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"/opt/netpanel/bin/UHelp.chm", "site-survey", "/opt/netpanel/bin/UHelp-site-survey.html"},
+        {"/opt/netpanel/bin\\UHelp.html", "about", "/opt/netpanel/bin/UHelp-about.html"},
+        {"/opt/netpanel/bin/UHelp.chm", "", "/opt/netpanel/bin/UHelp.html"},
+    };
+    for (auto [file, topic, page] : cases)
+        EXPECT_EQ(topicPage(file, topic), page) << file << " " << topic;
+}
+
+TEST(HelpPage, EveryLinkOfTheShippedPagesNamesAShippedFile) {
+    const std::regex link(R"(href="([^"#]+))");
+    int links = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(HELP_DIR)) {
+        if (entry.path().extension() != ".html") continue;
+        std::ifstream in(entry.path());
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        for (std::sregex_iterator m(text.begin(), text.end(), link), end; m != end; ++m, ++links) {
+            EXPECT_TRUE(std::filesystem::exists(entry.path().parent_path() / (*m)[1].str()))
+                << entry.path().filename() << " links " << (*m)[1];
+        }
+    }
+    EXPECT_GT(links, 0);
+}
+
 class Help : public Host {
 protected:
     Help() {
@@ -185,17 +214,27 @@ protected:
     bool browserAnswers = true;
 };
 
-TEST_F(Help, OpensTheHtmlPageBesideTheProgram) {
-    host.showHelp(helpFile());
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0],
-              QUrl::fromLocalFile(QString::fromStdString((dir.path() / "UHelp.html").string())));
+TEST_F(Help, OpensThePageOfTheTopicBesideTheProgramOrElseTheContents) {
+    std::ofstream(dir.path() / "UHelp-security.html") << "<html><body>Security</body></html>";
+    const std::pair<const char*, const char*> cases[] = {
+        {"security", "UHelp-security.html"},
+        {"advanced", "UHelp.html"},  // no page of its own
+        {"", "UHelp.html"},
+    };
+    for (auto [topic, page] : cases) {
+        opened.clear();
+        host.showHelp(helpFile(), topic);
+        ASSERT_EQ(opened.size(), 1u) << topic;
+        EXPECT_EQ(opened[0],
+                  QUrl::fromLocalFile(QString::fromStdString((dir.path() / page).string())))
+            << topic;
+    }
     EXPECT_EQ(host.helpViewer(), nullptr);
 }
 
 TEST_F(Help, WithoutABrowserTheBuiltInViewerShowsThePage) {
     browserAnswers = false;
-    host.showHelp(helpFile());
+    host.showHelp(helpFile(), "link-info");
     ASSERT_NE(host.helpViewer(), nullptr);
     EXPECT_TRUE(host.helpViewer()->isVisible());
     EXPECT_TRUE(host.helpViewer()->toPlainText().contains("Link Info"));
@@ -208,7 +247,7 @@ TEST_F(Help, AMissingPageIsReportedNotOpened) {
         opened.push_back(url);
         return true;
     });
-    headless.showHelp((dir.path() / "missing.chm").string());
+    headless.showHelp((dir.path() / "missing.chm").string(), "link-info");
     EXPECT_TRUE(opened.empty());
 }
 

@@ -110,7 +110,8 @@ protected:
         app();
         fs::create_directories(programDir());
         fs::copy_file(KVCONFIG_FILE, programDir() / "KvConfig.ini");
-        fs::copy_file(HELP_PAGE_FILE, programDir() / "UHelp.html");
+        for (const fs::directory_entry& page : fs::directory_iterator(HELP_DIR))
+            fs::copy_file(page.path(), programDir() / page.path().filename());
         fs::copy_file(NICAPI_ENVIRONMENT_FILE, dir.path() / "nicapi-environment.ini");
         fs::create_directories(dir.path() / "registry");
         fs::create_directories(dir.path() / "run");
@@ -249,12 +250,34 @@ TEST_F(WindowOnSimulatedAdapter, APersonsClicksReachTheModel) {
 
     click(velto->HelpButton);
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].toLocalFile(), q((programDir() / "UHelp.html").string()));
+    EXPECT_EQ(opened[0].toLocalFile(), q((programDir() / "UHelp-link-info.html").string()));
 
     click(velto->Command4);  // "Cancel"
     EXPECT_FALSE(velto->visible());
     EXPECT_TRUE(view->window().isHidden());
     EXPECT_FALSE(velto->ended());
+}
+
+TEST_F(WindowOnSimulatedAdapter, HelpAndF1OpenThePageOfTheCurrentTabBesideTheProgram) {
+    start(true);
+    view->deliverTrayMessage(515);
+    ASSERT_TRUE(waitUntil([&] { return view->window().isActiveWindow(); }));
+    const char* pages[] = {"UHelp-link-info.html",   "UHelp-configuration.html",
+                           "UHelp-site-survey.html", "UHelp-security.html",
+                           "UHelp-advanced.html",    "UHelp-about.html"};
+    for (int tab = 5; tab >= 0; --tab) {
+        SCOPED_TRACE(pages[tab]);
+        velto->SSTab1.userSelectTab(tab);
+        opened.clear();
+        click(velto->HelpButton);
+        QTest::keyClick(&view->window(), Qt::Key_F1);
+        ASSERT_EQ(opened.size(), 2u);
+        for (const QUrl& url : opened) {
+            EXPECT_EQ(url.toLocalFile(), q((programDir() / pages[tab]).string()));
+            EXPECT_TRUE(fs::exists(url.toLocalFile().toStdString()));
+        }
+    }
+    EXPECT_TRUE(velto->visible());
 }
 
 TEST_F(WindowOnSimulatedAdapter, CloseBoxHidesIntoTheTray) {

@@ -27,6 +27,7 @@ struct State {
     char ssid[33] = {};
     char currentSsid[33] = {};
     uint8_t mac[6] = {};
+    uint8_t firmware[4] = {};
     uint32_t sent = 0;
     uint32_t received = 0;
     std::vector<uint8_t> eeprom;
@@ -276,8 +277,9 @@ FAKE_API int32_t VBGetTxRxFrameCount(WLAdapterInfo* adapter, uint32_t counts[4])
 
 FAKE_API int32_t VBGetNICAdapterMAC(WLAdapterInfo* adapter, uint8_t mac[6]) {
     record("VBGetNICAdapterMAC", adapter);
-    std::memcpy(mac, state.mac, 6);
-    return 0;
+    const int32_t answer = result("VBGetNICAdapterMAC", 0);
+    if (answer == 0) std::memcpy(mac, state.mac, 6);
+    return answer;
 }
 
 FAKE_API int32_t VBWLReadEEPROM(WLAdapterInfo* adapter, int32_t id, int32_t kind, uint8_t* image,
@@ -303,5 +305,20 @@ FAKE_API int32_t VBWLRetrieveSiteSurveyData(WLAdapterInfo* adapter, SurveyBuffer
         std::copy_n(state.survey.begin(), std::min(state.survey.size(), room), buffer->Entries);
         buffer->Count = state.surveyCount;
     }
+    return answer;
+}
+
+// ---- The versions of the About tab ----
+
+FAKE_API void fakeSetFirmwareVersion(const uint8_t* version) {
+    std::memcpy(state.firmware, version, 4);
+}
+
+FAKE_VALUE_QUERY(VBQueryWLDriverVersion, -1)
+
+FAKE_API int32_t VBQueryWLFirmwareVersion(WLAdapterInfo* adapter, uint8_t version[4]) {
+    record("VBQueryWLFirmwareVersion", adapter);
+    const int32_t answer = result("VBQueryWLFirmwareVersion", 0);
+    if (answer == 0) std::memcpy(version, state.firmware, 4);
     return answer;
 }

@@ -33,3 +33,5 @@ FAKE_API void fakePushLinkSample(int32_t result, int32_t qualitySum, int32_t sig
 FAKE_API void fakeSetSurvey(const SurveyEntry* entries, int count);
 // How many handles the open call gave out that no close call has taken back.
 FAKE_API int fakeOpenHandles();
+// The four bytes the firmware-version query writes (when it succeeds, as it does unless scripted).
+FAKE_API void fakeSetFirmwareVersion(const uint8_t* version);

@@ -59,7 +59,9 @@ public:
             captions.push_back(item->caption());
         popups.push_back(captions);
     }
-    void showHelp(const std::string& helpFile) override { log.push_back("help " + helpFile); }
+    void showHelp(const std::string& helpFile, const std::string& topic) override {
+        log.push_back("help " + helpFile + " " + topic);
+    }
     void setWaitCursor(bool wait) override { log.push_back(wait ? "wait on" : "wait off"); }
     void endProgram() override {
         ++ends;
