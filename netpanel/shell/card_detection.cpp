@@ -101,13 +101,7 @@ void Velto::DetectCardOnTimer_Timer() {
     StateFlags[UpdatingUi] = 0;
     Timer1.setEnabled(false);
     DetectCardOnTimer.setEnabled(false);
-    LoadProfileList();
-    SelectDefaultProfile();
-    settleWirelessService();
-    if (isWindows95()) {
-        DelayMs(host_.clock(), 5000);
-        ApplyConfiguration();
-    }
+    takeUpProfiles();
     cmdConfApply.setEnabled(false);
     cmdSecApply.setEnabled(false);
     cmdAdvApply.setEnabled(false);

@@ -131,13 +131,7 @@ void Velto::Form_Load() {
         }
         AdapterList.setListIndex(0);  // opens the adapter (AdapterList_Click)
         seedDriverKey();
-        LoadProfileList();
-        SelectDefaultProfile();
-        settleWirelessService();
-        if (isWindows95()) {
-            DelayMs(host_.clock(), 5000);
-            ApplyConfiguration();
-        }
+        takeUpProfiles();
         TrayAdd();
     } else {
         DetectCardOnTimer.setEnabled(true);
@@ -167,6 +161,16 @@ void Velto::seedDriverKey() {
     }
     if (CheckRegValue(HKEY_LOCAL_MACHINE, relative, "Preamble") != 0) {
         RegWriteString(key + "Preamble", "3");
+    }
+}
+
+void Velto::takeUpProfiles() {
+    LoadProfileList();
+    SelectDefaultProfile();
+    settleWirelessService();
+    if (isWindows95()) {
+        DelayMs(host_.clock(), 5000);
+        ApplyConfiguration();
     }
 }
 

@@ -411,6 +411,9 @@ private:
     void seedDriverKey();
     // Leaves the adapter to the system's wireless service, or takes it and activates the profile.
     void settleWirelessService();
+    // The profiles loaded and the default one selected, the wireless service settled and, on
+    // Windows 95/98/Me, the Configuration tab applied after 5 s: the end of taking up an adapter.
+    void takeUpProfiles();
     void showLinkSample(int32_t quality, int32_t signal);
 
     // Configuration helpers (netpanel/config).

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "command_line.h"
 #include "summary.h"
@@ -23,6 +24,22 @@ struct RunResult {
     std::string error;         // why it could not begin
     Outcome outcome;
 };
+
+// The result of a run about to begin: its mode, interface and the frames asked for.
+inline RunResult beginResult(Mode mode, const Request& request, unsigned long asked) {
+    RunResult result;
+    result.outcome.mode = mode;
+    result.outcome.interface = request.interface;
+    result.outcome.asked = asked;
+    return result;
+}
+
+// `result` as a run that could not begin, with its status and why.
+inline RunResult notBegun(RunResult result, int status, std::string error) {
+    result.status = status;
+    result.error = std::move(error);
+    return result;
+}
 
 RunResult runTx(const Request& request, const RunIo& io);
 RunResult runRx(const Request& request, const RunIo& io);

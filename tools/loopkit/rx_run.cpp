@@ -66,29 +66,19 @@ std::string reportFileProblem(const std::string& path) {
 }  // namespace
 
 RunResult runRx(const Request& request, const RunIo& io) {
-    RunResult result;
+    RunResult result = beginResult(Mode::kRx, request, request.rx.frames);
     Outcome& outcome = result.outcome;
-    outcome.mode = Mode::kRx;
-    outcome.interface = request.interface;
-    outcome.asked = request.rx.frames;
-    if (std::string problem = reportFileProblem(request.rx.report); !problem.empty()) {
-        result.status = kExitUsage;
-        result.error = problem;
-        return result;
-    }
+    if (std::string problem = reportFileProblem(request.rx.report); !problem.empty())
+        return notBegun(std::move(result), kExitUsage, problem);
     OpenedAdapter adapter(request.interface);
-    if (!adapter.ok()) {
-        result.status = kExitNoInterface;
-        result.error = "cannot open " + request.interface + ": " + adapter.reason();
-        return result;
-    }
+    if (!adapter.ok())
+        return notBegun(std::move(result), kExitNoInterface,
+                        "cannot open " + request.interface + ": " + adapter.reason());
     Engine engine(KvRxCreate(adapter.info()));
     RunWaiter waiter(io.stopFd);
-    if (!engine || !startCapture(engine.get(), request.rx, waiter.completionArgument())) {
-        result.status = kExitNoInterface;
-        result.error = "cannot capture on " + request.interface + " (is the interface up?)";
-        return result;
-    }
+    if (!engine || !startCapture(engine.get(), request.rx, waiter.completionArgument()))
+        return notBegun(std::move(result), kExitNoInterface,
+                        "cannot capture on " + request.interface + " (is the interface up?)");
     if (io.notice) io.notice("receiving on " + request.interface);
 
     LiveLine live(io.live);

@@ -82,25 +82,18 @@ loopkit::TwoWayTest::Events eventsFor(News& news, RunWaiter& waiter) {
 }  // namespace
 
 RunResult runTwoWay(const Request& request, const RunIo& io) {
-    RunResult result;
+    RunResult result = beginResult(Mode::kTwoWay, request, request.twoWay.frames);
     Outcome& outcome = result.outcome;
-    outcome.mode = Mode::kTwoWay;
-    outcome.interface = request.interface;
-    outcome.asked = request.twoWay.frames;
     OpenedAdapter adapter(request.interface);
-    if (!adapter.ok()) {
-        result.status = kExitNoInterface;
-        result.error = "cannot open " + request.interface + ": " + adapter.reason();
-        return result;
-    }
+    if (!adapter.ok())
+        return notBegun(std::move(result), kExitNoInterface,
+                        "cannot open " + request.interface + ": " + adapter.reason());
     RunWaiter waiter(io.stopFd);
     News news;
     loopkit::TwoWayTest test(adapter.info(), eventsFor(news, waiter));  // ends before the others
-    if (!test.valid()) {
-        result.status = kExitNoInterface;
-        result.error = "cannot use " + request.interface + " for a test";
-        return result;
-    }
+    if (!test.valid())
+        return notBegun(std::move(result), kExitNoInterface,
+                        "cannot use " + request.interface + " for a test");
     {
         std::lock_guard guard(news.lock);
         news.test = &test;

@@ -29,24 +29,16 @@ bool startSending(void* engine, const TxOptions& o, void* completionArgument) {
 }  // namespace
 
 RunResult runTx(const Request& request, const RunIo& io) {
-    RunResult result;
+    RunResult result = beginResult(Mode::kTx, request, request.tx.frames);
     Outcome& outcome = result.outcome;
-    outcome.mode = Mode::kTx;
-    outcome.interface = request.interface;
-    outcome.asked = request.tx.frames;
     OpenedAdapter adapter(request.interface);
-    if (!adapter.ok()) {
-        result.status = kExitNoInterface;
-        result.error = "cannot open " + request.interface + ": " + adapter.reason();
-        return result;
-    }
+    if (!adapter.ok())
+        return notBegun(std::move(result), kExitNoInterface,
+                        "cannot open " + request.interface + ": " + adapter.reason());
     Engine engine(KvTxCreate(adapter.info()));
     RunWaiter waiter(io.stopFd);
-    if (!engine || !startSending(engine.get(), request.tx, waiter.completionArgument())) {
-        result.status = kExitNoInterface;
-        result.error = "cannot send on " + request.interface;
-        return result;
-    }
+    if (!engine || !startSending(engine.get(), request.tx, waiter.completionArgument()))
+        return notBegun(std::move(result), kExitNoInterface, "cannot send on " + request.interface);
     if (io.notice) io.notice("sending on " + request.interface);
 
     LiveLine live(io.live);
