@@ -18,26 +18,37 @@ LONG enumValues(HKEY key, std::vector<ValueEntry>& values) {
     return ERROR_SUCCESS;
 }
 
-LONG exportKey(HKEY key, LPCSTR subKey, std::string& text) {
-    OpenKey open;
+namespace {
+
+// The key an export starts from, and its full name as the store spells it.
+LONG exportedKey(HKEY key, LPCSTR subKey, OpenKey& open, const Key*& target,
+                 std::string& fullName) {
     if (const LONG status = lookUp(key, open)) return status;
     const auto path = splitSubKey(subKey);
-    const Key* target = path ? open.key->find(*path) : nullptr;
+    target = path ? open.key->find(*path) : nullptr;
     if (target == nullptr) return ERROR_FILE_NOT_FOUND;
     const KeyRef ref = below(open.ref, *path);
-    text = writeRegFile(*target, storedPath(*open.tree, ref.path, std::string(rootName(ref.root))));
+    fullName = storedPath(*open.tree, ref.path, std::string(rootName(ref.root)));
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG exportKey(HKEY key, LPCSTR subKey, std::string& text) {
+    OpenKey open;
+    const Key* target = nullptr;
+    std::string fullName;
+    if (const LONG status = exportedKey(key, subKey, open, target, fullName)) return status;
+    text = writeRegFile(*target, fullName);
     return ERROR_SUCCESS;
 }
 
 LONG exportFile(HKEY key, LPCSTR subKey, ExportForm form, std::string& bytes,
                 std::string& problem) {
     OpenKey open;
-    if (const LONG status = lookUp(key, open)) return status;
-    const auto path = splitSubKey(subKey);
-    const Key* target = path ? open.key->find(*path) : nullptr;
-    if (target == nullptr) return ERROR_FILE_NOT_FOUND;
-    const KeyRef ref = below(open.ref, *path);
-    const std::string fullName = storedPath(*open.tree, ref.path, std::string(rootName(ref.root)));
+    const Key* target = nullptr;
+    std::string fullName;
+    if (const LONG status = exportedKey(key, subKey, open, target, fullName)) return status;
     FileForm fileForm = form == ExportForm::kUnicode ? FileForm::kUnicode : FileForm::kRegedit4;
     if (form == ExportForm::kAutomatic) fileForm = preferredForm(*target, fullName);
     auto file = writeExportFile(*target, fullName, fileForm, problem);
