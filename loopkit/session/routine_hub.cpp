@@ -108,6 +108,11 @@ size_t RoutineHub::liveRuns() {
     return runs_.size();
 }
 
+bool RoutineHub::waitForLiveRuns(size_t count, std::chrono::milliseconds timeout) {
+    std::unique_lock guard(lock_);
+    return runErased_.wait_for(guard, timeout, [&] { return runs_.size() <= count; });
+}
+
 void RoutineHub::ended(Runs::iterator run) {
     Run& r = run->second;
     if (r.ended) return;
@@ -122,7 +127,10 @@ void RoutineHub::settle(Runs::iterator run) {
     const Run& r = run->second;
     const bool hasArrays = r.quiet != nullptr || r.dump != nullptr;
     const bool routinesDone = !hasArrays || (r.ended && r.arrived >= r.filled);
-    if (r.target == nullptr && routinesDone) runs_.erase(run);
+    if (r.target == nullptr && routinesDone) {
+        runs_.erase(run);
+        runErased_.notify_all();
+    }
 }
 
 unsigned int RoutineHub::completionRoutine(void* argument) {

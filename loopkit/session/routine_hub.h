@@ -13,6 +13,8 @@
 
 #include <loopkit/loopkit.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -56,6 +58,8 @@ public:
     void forget(RoutineTarget* target);
     // Runs that still hold arrays or wait for routines (for tests).
     size_t liveRuns();
+    // Waits until at most `count` runs are live; false when the timeout came first.
+    bool waitForLiveRuns(size_t count, std::chrono::milliseconds timeout);
 
     // The routines handed to the engines.
     static unsigned int completionRoutine(void* argument);
@@ -81,6 +85,7 @@ private:
     void settle(Runs::iterator run);
 
     std::mutex lock_;
+    std::condition_variable runErased_;
     Runs runs_;
     RunKey nextKey_ = 1;
 };

@@ -1,8 +1,9 @@
 #include "two_way_test.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
-#include <thread>
+#include <mutex>
 
 namespace loopkit {
 namespace {
@@ -184,13 +185,31 @@ void TwoWayTest::onCaptureEnded(RunKey run) {
 }
 
 void TwoWayTest::sendStopFrameAndWait() {
-    if (!KvTxSetPattern(tx_, kTwoWayStopText, textSize(kTwoWayStopText)) ||
-        !KvTxSend(tx_, kPatternCustom, nullptr, length_, kStopFrames, kStopFrameIntervalMs, false,
-                  false, false, 0, nullptr, nullptr))
-        return;
-    // A few frames: the engine ends by itself once they left, well within the bound.
-    for (int waited = 0; KvTxIsSending(tx_) && waited < kStopFrameWaitMs; waited += 10)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The test no longer hears its routines (it is closing): the stop frames' end comes to a
+    // listener of its own, which the hub forgets before it goes.
+    struct SendEnd final : RoutineTarget {
+        void runEnded(RunKey) override {
+            std::lock_guard guard(lock);
+            ended = true;
+            changed.notify_all();
+        }
+        void frameReported(RunKey, ReportedFrame) override {}
+        std::mutex lock;
+        std::condition_variable changed;
+        bool ended = false;
+    } sendEnd;
+    RoutineHub& hub = RoutineHub::instance();
+    const RunKey run = hub.begin(&sendEnd);
+    if (KvTxSetPattern(tx_, kTwoWayStopText, textSize(kTwoWayStopText)) &&
+        KvTxSend(tx_, kPatternCustom, nullptr, length_, kStopFrames, kStopFrameIntervalMs, false,
+                 false, false, 0, &RoutineHub::completionRoutine,
+                 RoutineHub::routineArgument(run))) {
+        // A few frames: the engine ends by itself once they left, well within the bound.
+        std::unique_lock guard(sendEnd.lock);
+        sendEnd.changed.wait_for(guard, std::chrono::milliseconds(kStopFrameWaitMs),
+                                 [&] { return sendEnd.ended; });
+    }
+    hub.forget(&sendEnd);
 }
 
 void TwoWayTest::updateRunning() {

@@ -105,11 +105,7 @@ TEST_F(TwoWay, ClosingWhileBothStreamLeavesNothingBehind) {
     client.test.reset();  // closed mid-stream; its routines may still be on their way
     EXPECT_TRUE(server.waitFor([&] { return !server.running; }));  // its stop frame got out
     server.test.reset();
-    EXPECT_TRUE([&] {
-        for (int i = 0; i < 2000 && RoutineHub::instance().liveRuns() > runsBefore; ++i)
-            std::this_thread::sleep_for(5ms);
-        return RoutineHub::instance().liveRuns() == runsBefore;
-    }());
+    EXPECT_TRUE(RoutineHub::instance().waitForLiveRuns(runsBefore, 10s));
 }
 
 }  // namespace
