@@ -1,5 +1,7 @@
 # Helpers shared by the project's libraries, programs and tests.
 
+set(KV_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
+
 # kv_exported_library(<target> EXPORTS <file> SOURCES ...)
 # A shared library that exports exactly the symbols listed in <file> (one mangled or C name per
 # line, '#' starts a comment). Everything else stays local, including template instantiations
@@ -7,6 +9,15 @@
 function(kv_exported_library target)
   cmake_parse_arguments(ARG "" "EXPORTS" "SOURCES" ${ARGN})
   add_library(${target} SHARED ${ARG_SOURCES})
+  # The list is read at configure time: an edited list configures again.
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ARG_EXPORTS})
+  # The macro header is installed beside the library's own headers, so only the build tree
+  # needs the link.
+  target_link_libraries(${target} PUBLIC $<BUILD_INTERFACE:kvexport>)
+  if(WIN32)
+    kv_windows_dll(${target})
+    return()
+  endif()
   set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
   file(STRINGS ${ARG_EXPORTS} lines)
   set(body "")
@@ -19,12 +30,23 @@ function(kv_exported_library target)
   endforeach()
   file(GENERATE OUTPUT ${script} CONTENT "{\n  global:\n${body}  local: *;\n};\n")
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${script})
-  # The version script is written at configure time: an edited list configures again.
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ARG_EXPORTS})
   target_link_options(${target} PRIVATE "LINKER:--version-script=${script}" "LINKER:--no-undefined")
-  # The macro header is installed beside the library's own headers, so only the build tree
-  # needs the link.
-  target_link_libraries(${target} PUBLIC $<BUILD_INTERFACE:kvexport>)
+endfunction()
+
+# kv_windows_dll(<target>)
+# On 32-bit Windows a DLL exports what its sources mark dllexport. The callee-cleans (stdcall)
+# entries leave the table undecorated ("VBKvTxSend", not "VBKvTxSend@48"), as Visual Basic
+# finds them; the import library keeps the decorated names that C and C++ callers reference, and
+# maps them to the undecorated ones.
+function(kv_windows_dll target)
+  set(def ${CMAKE_CURRENT_BINARY_DIR}/${target}.def)
+  set_target_properties(${target} PROPERTIES PREFIX "")
+  target_link_options(${target} PRIVATE "LINKER:--kill-at" "LINKER:--output-def,${def}")
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DDEF=${def} -DDLL=$<TARGET_FILE:${target}>
+            -DIMPLIB=$<TARGET_LINKER_FILE:${target}> -DDLLTOOL=${CMAKE_DLLTOOL}
+            -P ${KV_CMAKE_DIR}/KvImportLibrary.cmake
+    VERBATIM)
 endfunction()
 
 # kv_test(<target> SOURCES ... LIBS ... [LABELS ...])
@@ -41,7 +63,16 @@ function(kv_test target)
     BUILD_WITH_INSTALL_RPATH OFF)
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  gtest_discover_tests(${target} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+  if(WIN32)
+    # Under Wine each start costs a second: the program runs once, with all its cases. It finds
+    # the DLLs beside it, and the Wine prefix is made before the first test.
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES LABELS "${ARG_LABELS};win32"
+      FIXTURES_REQUIRED wine_prefix)
+  else()
+    gtest_discover_tests(${target} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
 
 # kv_install_library(<target> PACKAGE <Name> DESCRIPTION <text> [LIBS <name>...])
@@ -54,6 +85,8 @@ function(kv_install_library target)
   set(cmakedir ${CMAKE_INSTALL_LIBDIR}/cmake/${ARG_PACKAGE})
   install(TARGETS ${target} EXPORT ${ARG_PACKAGE}Targets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
   install(DIRECTORY include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
   install(EXPORT ${ARG_PACKAGE}Targets NAMESPACE ${ARG_PACKAGE}:: DESTINATION ${cmakedir})
