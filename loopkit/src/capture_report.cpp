@@ -81,7 +81,8 @@ void writeHexDump(std::FILE* file, std::span<const uint8_t> frame) {
 }
 
 bool ReportFile::open(const char* path, int condition, const SYSTEMTIME& start) {
-    file_.reset(std::fopen(path, "w+"));
+    // Binary: the records carry their own CR LF, which a text-mode file on Windows would double.
+    file_.reset(std::fopen(path, "w+b"));
     if (!file_) return false;
     writeReportHeader(file_.get(), condition, start);
     return true;

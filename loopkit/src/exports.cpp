@@ -346,7 +346,14 @@ void KV_STDCALL VBKv2WayShowDlg(WLAdapterInfo* adapter) {
 }
 
 // The C twins of the shared base operations are one entry each as well.
+// The alias names the target as the assembler does: 32-bit Windows adds the callee-cleans
+// suffix (bytes of arguments).
+#if defined(_WIN32) && !defined(_WIN64)
+#define KV_STDCALL_SYMBOL(name, argumentBytes) #name "@" #argumentBytes
+#else
+#define KV_STDCALL_SYMBOL(name, argumentBytes) #name
+#endif
 extern "C" void KV_STDCALL VBKvRxClose(void* engine)
-    __attribute__((alias("VBKvTxClose"), copy(VBKvTxClose)));
+    __attribute__((alias(KV_STDCALL_SYMBOL(VBKvTxClose, 4)), copy(VBKvTxClose)));
 extern "C" bool KV_STDCALL VBKvRxIsReading(void* engine)
-    __attribute__((alias("VBKvTxIsSending"), copy(VBKvTxIsSending)));
+    __attribute__((alias(KV_STDCALL_SYMBOL(VBKvTxIsSending, 4)), copy(VBKvTxIsSending)));

@@ -2,7 +2,12 @@
 // checks, lost counting, reports and a fuzz run.
 #include <gtest/gtest.h>
 
+#if __has_include(<sanitizer/asan_interface.h>)
 #include <sanitizer/asan_interface.h>
+#else
+#define ASAN_POISON_MEMORY_REGION(address, size) ((void)(address), (void)(size))
+#define ASAN_UNPOISON_MEMORY_REGION(address, size) ((void)(address), (void)(size))
+#endif
 #include <random>
 
 #include "loopkit_fixture.h"

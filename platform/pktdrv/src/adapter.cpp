@@ -4,16 +4,28 @@
 
 #include <win32/completion.h>
 
+#ifndef _WIN32
 #include <poll.h>
+#endif
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace pktdrv {
 namespace {
 
-// Frames delivered by one drain before the wait gets control back.
+#ifdef _WIN32
+// Windows runs no driver code in a thread's waits: frames are delivered when they arrive or a
+// read is posted, by the thread that did so, and every completion is queued to its reader.
+constexpr bool kDeliverOnArrival = true;
+constexpr unsigned kDrainBudget = UINT_MAX;
+#else
+// Reads are filled in their threads' alertable waits; one drain delivers this many frames
+// before the wait gets control back.
+constexpr bool kDeliverOnArrival = false;
 constexpr unsigned kDrainBudget = 256;
+#endif
 
 // Copies what fits; Length keeps the frame's own length, so a reader sees when it was cut.
 // Answers the bytes copied.
@@ -82,18 +94,30 @@ DWORD Adapter::postRead(KvRAS_PACKET* packet, unsigned long* transferred, OVERLA
     if (packet == nullptr || routine == nullptr) return ERROR_INVALID_PARAMETER;
     if (DWORD error = ensureReceive(); error != ERROR_SUCCESS) return error;
     HANDLE thread = GetCurrentThreadApcTarget();
-    std::lock_guard lock(readsLock_);
-    if (closed()) return ERROR_INVALID_HANDLE;
-    if (readsPerThread_[thread]++ == 0) KvAddAlertSource(thread, readyFd(), drainHandle, key_);
-    reads_.push_back(PostedRead{packet, transferred, overlapped, routine, thread});
+    {
+        std::lock_guard lock(readsLock_);
+        if (closed()) return ERROR_INVALID_HANDLE;
+        watch(thread);
+        reads_.push_back(PostedRead{packet, transferred, overlapped, routine, thread});
+    }
+    if (kDeliverOnArrival) drain();
     return ERROR_SUCCESS;
+}
+
+void Adapter::watch(HANDLE thread) {
+    if (readsPerThread_[thread]++ != 0) return;
+#ifndef _WIN32
+    KvAddAlertSource(thread, readyFd(), drainHandle, key_);
+#endif
 }
 
 void Adapter::forgetRead(HANDLE thread) {
     auto it = readsPerThread_.find(thread);
     if (it == readsPerThread_.end() || --it->second > 0) return;
     readsPerThread_.erase(it);
+#ifndef _WIN32
     KvRemoveAlertSource(thread, key_);
+#endif
 }
 
 bool Adapter::cancelRead(KvRAS_PACKET* packet) {
@@ -108,9 +132,15 @@ bool Adapter::cancelRead(KvRAS_PACKET* packet) {
 }
 
 unsigned Adapter::drain() {
-    std::unique_lock walking(drainLock_, std::try_to_lock);
-    if (!walking.owns_lock()) return 0;
-    const HANDLE self = GetCurrentThreadApcTarget();
+    // A drain in a wait leaves the frames to the thread already walking them; one on arrival
+    // waits for it, as the frames it brings may have come after that thread looked.
+    std::unique_lock walking(drainLock_, std::defer_lock);
+    if (kDeliverOnArrival) {
+        walking.lock();
+    } else if (!walking.try_lock()) {
+        return 0;
+    }
+    const HANDLE self = kDeliverOnArrival ? nullptr : GetCurrentThreadApcTarget();
     unsigned ran = 0;
     ReceivedFrame frame;
     for (unsigned delivered = 0; delivered < kDrainBudget && peek(frame); ++delivered) {
@@ -140,8 +170,10 @@ unsigned Adapter::drain() {
 void Adapter::close() {
     std::lock_guard lock(readsLock_);
     closed_.store(true, std::memory_order_release);
+#ifndef _WIN32
     for (const auto& [thread, count] : readsPerThread_)
         KvRemoveAlertSource(thread, key_);
+#endif
     readsPerThread_.clear();
     for (const PostedRead& read : reads_) {
         read.packet->Status = ERROR_OPERATION_ABORTED;
@@ -160,9 +192,13 @@ DWORD Adapter::sendNow(std::span<const uint8_t> frame) {
         if (result.sent == 1) return ERROR_SUCCESS;
         if (result.busy == SendResult::Busy::No) return result.error;
         if (attempt == kAttempts) return PKTDRV_ERROR_NOT_READY;
-        // Wait for room as a driver would, a millisecond at a time.
+            // Wait for room as a driver would, a millisecond at a time.
+#ifdef _WIN32
+        Sleep(1);
+#else
         pollfd room{roomFd(result), POLLOUT, 0};
         poll(&room, 1, 1);
+#endif
     }
 }
 

@@ -88,7 +88,8 @@ public:
     // queued to its thread already (or ran).
     bool cancelRead(KvRAS_PACKET* packet);
     // Fills posted reads with waiting frames; routines of reads the calling thread posted run
-    // here, others are queued to their threads. Answers how many ran here.
+    // here (on Linux, where drains run in the thread's alertable waits), others are queued to
+    // their threads. Answers how many ran here. On Windows the link calls it as frames arrive.
     unsigned drain();
 
 protected:
@@ -115,6 +116,7 @@ private:
     };
 
     DWORD ensureReceive();
+    void watch(HANDLE thread);       // expects readsLock_ held
     void forgetRead(HANDLE thread);  // expects readsLock_ held
 
     const MacAddress address_;

@@ -1,7 +1,9 @@
 #include "memory_adapter.h"
 
+#ifndef _WIN32
 #include <sys/eventfd.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -54,7 +56,9 @@ public:
             std::lock_guard lock(medium_->lock);
             std::erase(medium_->members, this);
         }
+#ifndef _WIN32
         ::close(readyFd_);
+#endif
     }
 
     DWORD applyPacketFilter(uint32_t filter) override {
@@ -78,14 +82,17 @@ public:
     }
 
 protected:
-    DWORD prepareReceive() override { return ERROR_SUCCESS; }
-    int readyFd() const override { return readyFd_; }
+    DWORD prepareReceive() override {
+        return ERROR_SUCCESS;
+    }
+    int readyFd() const override {
+        return readyFd_;
+    }
 
     bool peek(ReceivedFrame& frame) override {
         std::lock_guard lock(queueLock_);
         if (queue_.empty()) {
-            uint64_t count = 0;
-            [[maybe_unused]] ssize_t n = read(readyFd_, &count, sizeof count);
+            clearReady();
             return false;
         }
         const QueuedFrame& front = *queue_.front();
@@ -111,13 +118,29 @@ private:
         queued->packetType = ownFrame ? PKTDRV_PACKET_OUTGOING : packetTypeOf(destination);
         queued->arrival = now;
         std::memcpy(queued->data.data(), frame.data(), frame.size());
-        std::lock_guard lock(queueLock_);
-        if (queue_.size() >= kQueueLimit) return;
-        queue_.push_back(std::move(queued));
-        if (queue_.size() == 1) {
-            const uint64_t one = 1;
-            [[maybe_unused]] ssize_t n = write(readyFd_, &one, sizeof one);
+        {
+            std::lock_guard lock(queueLock_);
+            if (queue_.size() >= kQueueLimit) return;
+            queue_.push_back(std::move(queued));
+            if (queue_.size() == 1) signalReady();
         }
+#ifdef _WIN32
+        drain();  // no thread's wait looks at the queue: the frame goes to a posted read now
+#endif
+    }
+
+    // Linux: the ready fd is readable while frames wait, for the readers' alertable waits.
+    void signalReady() {
+#ifndef _WIN32
+        const uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = write(readyFd_, &one, sizeof one);
+#endif
+    }
+    void clearReady() {
+#ifndef _WIN32
+        uint64_t count = 0;
+        [[maybe_unused]] ssize_t n = read(readyFd_, &count, sizeof count);
+#endif
     }
 
     uint32_t packetTypeOf(const uint8_t* destination) const {
@@ -156,11 +179,15 @@ std::shared_ptr<Adapter> openMemoryAdapter(const std::string& name, uint32_t num
         error = ERROR_INVALID_PARAMETER;
         return nullptr;
     }
+#ifdef _WIN32
+    const int readyFd = -1;
+#else
     const int readyFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (readyFd < 0) {
         error = ERROR_NOT_ENOUGH_MEMORY;
         return nullptr;
     }
+#endif
     return std::make_shared<MemoryAdapter>(address, mediumNamed(medium), readyFd);
 }
 

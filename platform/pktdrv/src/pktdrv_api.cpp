@@ -10,8 +10,10 @@
 
 #include "handle_table.h"
 #include "memory_adapter.h"
+#ifndef _WIN32
 #include "send_batch.h"
 #include "socket_adapter.h"
+#endif
 
 using namespace pktdrv;
 
@@ -77,10 +79,34 @@ bool validFrame(const uint8_t* frame, unsigned long length) {
     return frame != nullptr && length >= 14 && length <= PKTDRV_MAX_FRAME;
 }
 
+#ifdef _WIN32
+// A send with a routine on Windows: the in-memory medium takes the frame at once, and the
+// routine is queued to the calling thread like any completion.
+BOOL sendWithRoutine(int32_t handle, const uint8_t* frame, unsigned long length,
+                     unsigned long* transferred, OVERLAPPED* overlapped,
+                     LPOVERLAPPED_COMPLETION_ROUTINE routine) {
+    std::shared_ptr<Adapter> adapter = findAdapter(handle);
+    if (!adapter) return fail(ERROR_INVALID_HANDLE);
+    if (!validFrame(frame, length)) return fail(ERROR_INVALID_PARAMETER);
+    if (DWORD error = adapter->sendNow({frame, length}); error != ERROR_SUCCESS) return fail(error);
+    if (transferred != nullptr) *transferred = length;
+    if (!KvQueueIoCompletion(GetCurrentThreadApcTarget(), routine, 0, length, overlapped))
+        return fail(GetLastError());
+    return TRUE;
+}
+
+std::shared_ptr<Adapter> openInterface(const std::string&, DWORD& error) {
+    error = PKTDRV_ERROR_FILE_NOT_FOUND;  // no capture backend: only "mem:" media
+    return nullptr;
+}
+
+// Frames the calling thread holds leave before its next send or close (none on Windows).
+void flushHeld() {}
+#else
 // A send with a routine: into the thread's batch. A run of sends finds its adapter there.
-BOOL holdForBatch(int32_t handle, const uint8_t* frame, unsigned long length,
-                  unsigned long* transferred, OVERLAPPED* overlapped,
-                  LPOVERLAPPED_COMPLETION_ROUTINE routine) {
+BOOL sendWithRoutine(int32_t handle, const uint8_t* frame, unsigned long length,
+                     unsigned long* transferred, OVERLAPPED* overlapped,
+                     LPOVERLAPPED_COMPLETION_ROUTINE routine) {
     SendBatch* batch = threadBatch();
     if (batch == nullptr) return fail(ERROR_INVALID_HANDLE);  // the thread is ending
     std::shared_ptr<Adapter> found;
@@ -100,6 +126,15 @@ BOOL holdForBatch(int32_t handle, const uint8_t* frame, unsigned long length,
     return error == ERROR_SUCCESS ? TRUE : fail(error);
 }
 
+std::shared_ptr<Adapter> openInterface(const std::string& name, DWORD& error) {
+    return openSocketAdapter(name, error);
+}
+
+void flushHeld() {
+    if (SendBatch* batch = heldBatch(); batch != nullptr && !batch->empty()) batch->flush();
+}
+#endif
+
 }  // namespace
 
 int32_t W32N_OpenAdapter(const char* interfaceName) {
@@ -111,7 +146,7 @@ int32_t W32N_OpenAdapter(const char* interfaceName) {
         name.starts_with(kMemoryPrefix)
             ? openMemoryAdapter(std::string(name.substr(kMemoryPrefix.size())), ++memoryAdapters,
                                 error)
-            : openSocketAdapter(std::string(name), error);
+            : openInterface(std::string(name), error);
     if (!adapter) return fail(error), -1;
     return addAdapter(std::move(adapter));
 }
@@ -120,7 +155,7 @@ BOOL W32N_CloseAdapter(int32_t handle) {
     std::shared_ptr<Adapter> adapter = lookupAdapter(handle);
     if (!adapter) return fail(ERROR_INVALID_HANDLE);
     // What this thread still holds goes out first; other threads' held frames are withdrawn.
-    if (SendBatch* batch = heldBatch(); batch != nullptr && !batch->empty()) batch->flush();
+    flushHeld();
     // Reads are aborted while the handle still names the adapter: a cancel that finds no read
     // any more finds its completion queued already.
     adapter->close();
@@ -169,12 +204,11 @@ BOOL W32N_PacketSendEx(int32_t handle, const uint8_t* frame, unsigned long lengt
                        unsigned long* transferred, OVERLAPPED* overlapped,
                        LPOVERLAPPED_COMPLETION_ROUTINE routine) {
     if (routine != nullptr)
-        return holdForBatch(handle, frame, length, transferred, overlapped, routine);
+        return sendWithRoutine(handle, frame, length, transferred, overlapped, routine);
     std::shared_ptr<Adapter> adapter = findAdapter(handle);
     if (!adapter) return fail(ERROR_INVALID_HANDLE);
     if (!validFrame(frame, length)) return fail(ERROR_INVALID_PARAMETER);
-    // Frames this thread sent before leave first.
-    if (SendBatch* batch = heldBatch(); batch != nullptr && !batch->empty()) batch->flush();
+    flushHeld();  // frames this thread sent before leave first
     if (DWORD error = adapter->sendNow({frame, length}); error != ERROR_SUCCESS) return fail(error);
     if (transferred != nullptr) *transferred = length;
     if (overlapped != nullptr) {

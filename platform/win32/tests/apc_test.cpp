@@ -19,7 +19,7 @@ struct Record {
 
 Record record;
 
-void note(ULONG_PTR value) {
+void KV_STDCALL note(ULONG_PTR value) {
     record.order.push_back(static_cast<int>(value));
     record.threads.push_back(std::this_thread::get_id());
 }
@@ -105,7 +105,9 @@ TEST_F(ApcTest, QueuingNeedsAThreadAndARoutine) {
     } cases[] = {
         {note, event, ERROR_INVALID_HANDLE},
         {note, nullptr, ERROR_INVALID_HANDLE},
+#ifndef _WIN32  // Windows queues a null routine and faults when it runs
         {nullptr, GetCurrentThreadApcTarget(), ERROR_INVALID_PARAMETER},
+#endif
     };
     for (const auto& c : cases) {
         SetLastError(0);

@@ -1,6 +1,6 @@
 // How a driver hands I/O completions to the threads that asked for them. Not part of Windows:
-// there the kernel queues them; here a driver queues them itself, or lets the waiting thread
-// collect them from an alert source during its alertable waits.
+// there the kernel queues them; here a driver queues them itself, or (on Linux) lets the waiting
+// thread collect them from an alert source during its alertable waits.
 #pragma once
 
 #include <win32/win32.h>
@@ -11,6 +11,7 @@
 KVWIN32_API BOOL KvQueueIoCompletion(HANDLE thread, LPOVERLAPPED_COMPLETION_ROUTINE routine,
                                      DWORD error, DWORD bytes, OVERLAPPED* overlapped);
 
+#ifndef _WIN32
 // A source of completions for one thread. Every alertable wait of the thread calls
 // drain(key) on it, and, before it sleeps, also watches `fd`: readable means the source may
 // have work. drain runs the completions that are ready, on the waiting thread, and answers how
@@ -44,3 +45,4 @@ using KvIdleRoutine = BOOL (*)(ULONG_PTR key, KvIdleWait* wait);
 // Adds an idle routine to the calling thread for as long as the thread runs; a key is added
 // once (adding it again only replaces the routine). FALSE when memory runs out.
 KVWIN32_API BOOL KvAddIdleRoutine(KvIdleRoutine routine, ULONG_PTR key);
+#endif  // !_WIN32

@@ -12,6 +12,16 @@
 
 #include <kvexport.h>
 
+#ifdef _WIN32
+// On Windows the services are Windows' own; the library adds what the system does not name.
+#include <windows.h>
+
+// The calling thread's handle for QueueUserAPC from any thread: always the same for one thread,
+// valid until the thread ends.
+KVWIN32_API HANDLE GetCurrentThreadApcTarget();
+
+#else
+
 #include <cstdint>
 
 using BOOL = int;
@@ -66,7 +76,7 @@ struct SYSTEMTIME {
     WORD wMilliseconds;
 };
 
-using PAPCFUNC = void (*)(ULONG_PTR);
+using PAPCFUNC = void(KV_STDCALL*)(ULONG_PTR);  // stdcall, as on 32-bit Windows
 // A routine that completes an overlapped read or write: error code, bytes transferred, block.
 using LPOVERLAPPED_COMPLETION_ROUTINE = void(KV_STDCALL*)(DWORD, DWORD, OVERLAPPED*);
 
@@ -105,3 +115,5 @@ KVWIN32_API void GetSystemTime(SYSTEMTIME* time);
 // The calling thread's last-error code.
 KVWIN32_API DWORD GetLastError();
 KVWIN32_API void SetLastError(DWORD code);
+
+#endif  // _WIN32
