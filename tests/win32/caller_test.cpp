@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -102,12 +103,13 @@ struct Twin {
     std::string decorated;
 };
 enum class Side { VB, Decorated };
+void PrintTo(Side side, std::ostream* out) {
+    *out << (side == Side::VB ? "the VB twins" : "the decorated entries");
+}
 
-CallResult call(const Dll& dll, Side side, const Twin& twin, const Words& args,
-                bool floatResult = false) {
-    return side == Side::VB
-               ? call(dll, twin.vb, Convention::CalleeCleans, args, floatResult)
-               : call(dll, twin.decorated, Convention::CallerCleans, args, floatResult);
+CallResult call(const Dll& dll, Side side, const Twin& twin, const Words& args) {
+    return side == Side::VB ? call(dll, twin.vb, Convention::CalleeCleans, args)
+                            : call(dll, twin.decorated, Convention::CallerCleans, args);
 }
 
 // Both entries with the same arguments, the VB twin first.
@@ -247,7 +249,6 @@ const Bench kBenches[] = {
          {"ReadSpecCarrierFrq", "_Z18ReadSpecCarrierFrqv", {}, 2437},
          {"ReadSpecCarrierFrqAcc", "_Z21ReadSpecCarrierFrqAccs", {2437}, 5},
          {"ReadSpecCarrierFrqAcc", "_Z21ReadSpecCarrierFrqAccs", {2412}, 10370},
-         {"SpecOffLine", "_Z11SpecOffLinev", {}, 1},
      }},
     {kQuietCarrier,
      {
@@ -266,7 +267,6 @@ const Bench kBenches[] = {
      {
          {"ChkPowMeter", "_Z11ChkPowMeterv", {}, 1},
          {"ReadPowerMeter", "_Z14ReadPowerMeterv", {}, 1530},
-         {"PwrOffLine", "_Z10PwrOffLinev", {}, 1},
          {"LabrigDLLVersion", "_Z16LabrigDLLVersionv", {}, 100},
      }},
 };
@@ -280,6 +280,28 @@ TEST_F(LabrigDll, MeasurementsThroughBothEntries) {
             for (const CallResult& result :
                  callBoth(dll(), labrig(step.name, step.decorated), args))
                 EXPECT_EQ(static_cast<int>(result.eax), step.expected);
+        }
+    }
+}
+
+// Taking an instrument off line twice answers 0 the second time: each entry gets its own open.
+TEST_F(LabrigDll, OffLineThroughBothEntries) {
+    struct Instrument {
+        const char* config;
+        Twin open, offLine;
+    };
+    const Instrument instruments[] = {
+        {kQuietCarrier, labrig("ChkSpecAna", "_Z10ChkSpecAnav"),
+         labrig("SpecOffLine", "_Z11SpecOffLinev")},
+        {"[powermeter]\npower_dbm = 15.3\n", labrig("ChkPowMeter", "_Z11ChkPowMeterv"),
+         labrig("PwrOffLine", "_Z10PwrOffLinev")},
+    };
+    for (const Instrument& instrument : instruments) {
+        describeBus(instrument.config);
+        for (Side side : {Side::VB, Side::Decorated}) {
+            SCOPED_TRACE(side == Side::VB ? instrument.offLine.vb : instrument.offLine.decorated);
+            ASSERT_EQ(call(dll(), side, instrument.open, {}).eax, 1u);
+            EXPECT_EQ(call(dll(), side, instrument.offLine, {}).eax, 1u);
         }
     }
 }
