@@ -1,6 +1,12 @@
 #include "gpib_binding.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
+
+#include <kvexport.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -9,26 +15,55 @@
 namespace labrig {
 namespace {
 
-// Prototypes of the library's entries; every pointer fetched is typed with one of these.
-using IbdevFn = int(int, int, int, int, int, int);
-using IbclrFn = int(int);
-using IbonlFn = int(int, int);
-using IbwrtFn = int(int, const void*, long);
-using IbrdFn = int(int, void*, long);
-using ThreadIntFn = int();
-using ThreadLongFn = long();
+// Prototypes of the library's entries; every pointer fetched is typed with one of these. A GPIB
+// library for 32-bit Windows has callee-cleans entries.
+using IbdevFn = int KV_STDCALL(int, int, int, int, int, int);
+using IbclrFn = int KV_STDCALL(int);
+using IbonlFn = int KV_STDCALL(int, int);
+using IbwrtFn = int KV_STDCALL(int, const void*, long);
+using IbrdFn = int KV_STDCALL(int, void*, long);
+using ThreadIntFn = int KV_STDCALL();
+using ThreadLongFn = long KV_STDCALL();
 
-// Error codes stored in the counts when the binding fails, as the system would report them.
-constexpr long kLibraryMissing = ELIBACC;
-constexpr long kEntryMissing = ENOSYS;
+#ifdef _WIN32
+constexpr const char* kDefaultLibrary = "GPIB-32.DLL";
+#else
+constexpr const char* kDefaultLibrary = "libgpib.so.0";
+#endif
 
-class DlHandle {
+// The error codes stored in the counts when the binding fails, as the system reports them: the
+// loader's last error on Windows; a missing library or entry as errno names it elsewhere.
+#ifdef _WIN32
+long libraryMissing() {
+    return static_cast<long>(GetLastError());
+}
+long entryMissing() {
+    return static_cast<long>(GetLastError());
+}
+#else
+long libraryMissing() {
+    return ELIBACC;
+}
+long entryMissing() {
+    return ENOSYS;
+}
+#endif
+
+// A loaded library, released when the object goes.
+class Library {
 public:
-    DlHandle() = default;
-    explicit DlHandle(void* handle) : handle_(handle) {}
-    DlHandle(const DlHandle&) = delete;
-    DlHandle& operator=(const DlHandle&) = delete;
-    DlHandle& operator=(DlHandle&& other) noexcept {
+    Library() = default;
+    // Loads `path`; an empty object when that fails.
+    explicit Library(const char* path) {
+#ifdef _WIN32
+        handle_ = LoadLibraryA(path);
+#else
+        handle_ = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+#endif
+    }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+    Library& operator=(Library&& other) noexcept {
         if (this != &other) {
             reset();
             handle_ = other.handle_;
@@ -36,17 +71,49 @@ public:
         }
         return *this;
     }
-    ~DlHandle() { reset(); }
+    ~Library() {
+        reset();
+    }
 
-    void* get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
+    explicit operator bool() const {
+        return handle_ != nullptr;
+    }
     void reset() {
+#ifdef _WIN32
+        if (handle_) FreeLibrary(handle_);
+#else
         if (handle_) dlclose(handle_);
+#endif
         handle_ = nullptr;
     }
 
+    // The address of the entry or variable `name`, or null.
+    template <class T>
+    T* symbol(const char* name) const {
+#ifdef _WIN32
+        // FARPROC is a function type of its own: the address passes through void*.
+        return reinterpret_cast<T*>(reinterpret_cast<void*>(GetProcAddress(handle_, name)));
+#else
+        return reinterpret_cast<T*>(dlsym(handle_, name));
+#endif
+    }
+
+    // Why the last load failed, as the loader tells it.
+    static std::string loadError(const char* path) {
+#ifdef _WIN32
+        return std::string(path) + ": error " + std::to_string(GetLastError());
+#else
+        const char* why = dlerror();
+        return why ? why : path;
+#endif
+    }
+
 private:
+#ifdef _WIN32
+    HMODULE handle_ = nullptr;
+#else
     void* handle_ = nullptr;
+#endif
 };
 
 // Where the library keeps the status of its last call: its status variables when it has them,
@@ -73,7 +140,7 @@ struct Entries {
 };
 
 struct Binding {
-    DlHandle library;
+    Library library;
     StatusSource status;
     Entries entries;
     BusStatus copy;
@@ -83,11 +150,6 @@ struct Binding {
 Binding& binding() {
     static Binding instance;
     return instance;
-}
-
-template <class T>
-T* symbol(void* library, const char* name) {
-    return reinterpret_cast<T*>(dlsym(library, name));
 }
 
 void fail(long code, std::string why) {
@@ -100,25 +162,24 @@ bool load() {
     Binding& b = binding();
     if (b.library) return true;
     const char* configured = std::getenv("LABRIG_GPIB_LIBRARY");
-    const char* path = configured && *configured ? configured : "libgpib.so.0";
-    DlHandle library(dlopen(path, RTLD_NOW | RTLD_LOCAL));
+    const char* path = configured && *configured ? configured : kDefaultLibrary;
+    Library library(path);
     if (!library) {
-        const char* why = dlerror();
-        fail(kLibraryMissing, why ? why : path);
+        fail(libraryMissing(), Library::loadError(path));
         return false;
     }
     StatusSource status;
-    status.ibsta = symbol<int>(library.get(), "user_ibsta");
-    status.iberr = symbol<int>(library.get(), "user_iberr");
-    status.ibcntl = symbol<long>(library.get(), "user_ibcntl");
+    status.ibsta = library.symbol<int>("user_ibsta");
+    status.iberr = library.symbol<int>("user_iberr");
+    status.ibcntl = library.symbol<long>("user_ibcntl");
     if (!status.hasVariables()) {
         status = {};
-        status.threadIbsta = symbol<ThreadIntFn>(library.get(), "ThreadIbsta");
-        status.threadIberr = symbol<ThreadIntFn>(library.get(), "ThreadIberr");
-        status.threadIbcnt = symbol<ThreadIntFn>(library.get(), "ThreadIbcnt");
-        status.threadIbcntl = symbol<ThreadLongFn>(library.get(), "ThreadIbcntl");
+        status.threadIbsta = library.symbol<ThreadIntFn>("ThreadIbsta");
+        status.threadIberr = library.symbol<ThreadIntFn>("ThreadIberr");
+        status.threadIbcnt = library.symbol<ThreadIntFn>("ThreadIbcnt");
+        status.threadIbcntl = library.symbol<ThreadLongFn>("ThreadIbcntl");
         if (!status.hasFunctions()) {
-            fail(kLibraryMissing, std::string(path) + ": no GPIB status variables or functions");
+            fail(libraryMissing(), std::string(path) + ": no GPIB status variables or functions");
             return false;  // `library` is released here
         }
     }
@@ -133,8 +194,8 @@ template <class Fn>
 Fn* entry(Fn*& cached, const char* name) {
     if (!load()) return nullptr;
     if (!cached) {
-        cached = symbol<Fn>(binding().library.get(), name);
-        if (!cached) fail(kEntryMissing, std::string("GPIB library has no entry ") + name);
+        cached = binding().library.symbol<Fn>(name);
+        if (!cached) fail(entryMissing(), std::string("GPIB library has no entry ") + name);
     }
     return cached;
 }

@@ -1,10 +1,10 @@
 // Run-time binding of the GPIB interface library.
 //
-// The library is loaded on the first bus call from LABRIG_GPIB_LIBRARY, else libgpib.so.0, and
-// stays loaded until the process ends. Each bus function is looked up by name on its first use.
-// After every call the library's status is copied into the module's `BusStatus`; when loading
-// or a look-up fails the status reads as an error instead (ERR set, iberr 0, both counts the
-// failure's error code) and the call returns -1 (ibdev) or the status word.
+// The library is loaded on the first bus call from LABRIG_GPIB_LIBRARY, else libgpib.so.0
+// (GPIB-32.DLL on Windows), and stays loaded until the process ends. Each bus function is looked up
+// by name on its first use. After every call the library's status is copied into the module's
+// `BusStatus`; when loading or a look-up fails the status reads as an error instead (ERR set, iberr
+// 0, both counts the failure's error code) and the call returns -1 (ibdev) or the status word.
 #pragma once
 
 #include <string>

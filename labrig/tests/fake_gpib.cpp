@@ -1,12 +1,16 @@
 // A scripted GPIB library for the instrument library's tests: it records every bus call and
 // answers reads from a queue of replies that the test sets up, byte for byte.
+#include <kvexport.h>
+
 #include <algorithm>
 #include <cstring>
 #include <deque>
 #include <string>
 
-#define FAKE_API extern "C" __attribute__((visibility("default")))
-#define FAKE_VAR __attribute__((visibility("default")))
+// The bus entries have a GPIB library's calling convention; the test controls the C one.
+#define FAKE_API extern "C" KV_DLL_EXPORT
+#define FAKE_VAR KV_DLL_EXPORT
+#define FAKE_CALL KV_STDCALL
 
 namespace {
 
@@ -75,7 +79,7 @@ int finish(int status, int error, long count) {
 }
 }  // namespace
 
-FAKE_API int ibdev(int board, int pad, int sad, int tmo, int eot, int eos) {
+FAKE_API int FAKE_CALL ibdev(int board, int pad, int sad, int tmo, int eot, int eos) {
     record("ibdev " + std::to_string(board) + " " + std::to_string(pad) + " " +
            std::to_string(sad) + " " + std::to_string(tmo) + " " + std::to_string(eot) + " " +
            std::to_string(eos));
@@ -83,22 +87,22 @@ FAKE_API int ibdev(int board, int pad, int sad, int tmo, int eot, int eos) {
     return fake().nextDevice;
 }
 
-FAKE_API int ibclr(int ud) {
+FAKE_API int FAKE_CALL ibclr(int ud) {
     record("ibclr " + std::to_string(ud));
     return fake().failClear ? finish(kErr | kCmpl, 2, 0) : finish(kCmpl, 0, 0);
 }
 
-FAKE_API int ibonl(int ud, int v) {
+FAKE_API int FAKE_CALL ibonl(int ud, int v) {
     record("ibonl " + std::to_string(ud) + " " + std::to_string(v));
     return finish(kCmpl, 0, 0);
 }
 
-FAKE_API int ibwrt(int ud, const void* buf, long cnt) {
+FAKE_API int FAKE_CALL ibwrt(int ud, const void* buf, long cnt) {
     record("ibwrt " + std::to_string(ud) + " " + escaped(buf, cnt));
     return finish(kCmpl, 0, cnt);
 }
 
-FAKE_API int ibrd(int ud, void* buf, long cnt) {
+FAKE_API int FAKE_CALL ibrd(int ud, void* buf, long cnt) {
     record("ibrd " + std::to_string(ud) + " " + std::to_string(cnt));
     Fake& f = fake();
     if (f.reads.empty()) return finish(kErr | kTimo | kCmpl, kEabo, 0);

@@ -1,7 +1,11 @@
 // Binding of the GPIB library: each case runs in a child process, so that the library is bound
 // afresh from the environment the case sets.
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +16,35 @@
 
 #include <labrig/labrig.h>
 
+#include "portable.h"
+
 namespace {
+
+using labrigtest::setEnv;
+
+#ifdef _WIN32
+// A library that loads but has no GPIB status.
+constexpr const char* kNotGpib = "kernel32.dll";
+
+// Runs `body` in a child process, where the GPIB library is not yet bound: without fork, the
+// program starts again for the current case alone and runs the body there.
+void inChild(const std::function<void()>& body) {
+    if (const char* child = std::getenv("LABRIG_BINDING_CASE"); child && *child) {
+        body();
+        return;
+    }
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    const std::string filter =
+        std::string("--gtest_filter=") + info->test_suite_name() + "." + info->name();
+    char program[MAX_PATH];
+    ASSERT_NE(GetModuleFileNameA(nullptr, program, MAX_PATH), 0u);
+    setEnv("LABRIG_BINDING_CASE", "1");
+    const intptr_t status = _spawnl(_P_WAIT, program, program, filter.c_str(), nullptr);
+    setEnv("LABRIG_BINDING_CASE", "");
+    EXPECT_EQ(status, 0);
+}
+#else
+constexpr const char* kNotGpib = "libm.so.6";
 
 // Runs `body` in a child process, where the GPIB library is not yet bound.
 void inChild(const std::function<void()>& body) {
@@ -26,6 +58,7 @@ void inChild(const std::function<void()>& body) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
+#endif
 
 void expectEveryOperationFails() {
     EXPECT_EQ(ChkSpecAna(), 0);
@@ -45,14 +78,14 @@ void expectEveryOperationFails() {
 
 TEST(LabrigBinding, AMissingGpibLibraryFailsEveryOperation) {
     inChild([] {
-        setenv("LABRIG_GPIB_LIBRARY", "/nonexistent/libgpib.so.0", 1);
+        setEnv("LABRIG_GPIB_LIBRARY", "/nonexistent/libgpib.so.0");
         expectEveryOperationFails();
     });
 }
 
 TEST(LabrigBinding, ALibraryWithoutGpibStatusIsReleased) {
     inChild([] {
-        setenv("LABRIG_GPIB_LIBRARY", "libm.so.6", 1);
+        setEnv("LABRIG_GPIB_LIBRARY", kNotGpib);
         expectEveryOperationFails();
     });
 }
@@ -61,13 +94,13 @@ TEST(LabrigBinding, ALibraryWithoutGpibStatusIsReleased) {
 // bus errors reach the results too.
 void measureOnSimulator(const char* library) {
     std::string config =
-        testing::TempDir() + "labrig_binding_" + std::to_string(getpid()) + ".conf";
-    FILE* file = std::fopen(config.c_str(), "w");
+        testing::TempDir() + "labrig_binding_" + std::to_string(labrigtest::processId()) + ".conf";
+    FILE* file = std::fopen(config.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     std::fputs("[analyser]\ncarrier_mhz = 2437.012\ncarrier_dbm = -20.5\n", file);
     std::fclose(file);
-    setenv("GPIBSIM_CONFIG", config.c_str(), 1);
-    setenv("LABRIG_GPIB_LIBRARY", library, 1);
+    setEnv("GPIBSIM_CONFIG", config.c_str());
+    setEnv("LABRIG_GPIB_LIBRARY", library);
 
     ASSERT_EQ(ChkSpecAna(), 1);
     ASSERT_EQ(SetSpecCenFrq(2437), 1);

@@ -1,7 +1,5 @@
 // The instrument library against a scripted GPIB library: exact bus calls, reply handling and
 // the results of each operation.
-#include <dlfcn.h>
-
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -10,26 +8,30 @@
 
 #include <labrig/labrig.h>
 
+#include "portable.h"
+
 namespace {
+
+using namespace labrigtest;
 
 constexpr int kDevice = 7;
 constexpr int kEndCmpl = 0x2100;
 constexpr int kErrTimo = 0xC100;
 
-// The scripted library, loaded by the instrument library from LABRIG_GPIB_LIBRARY; dlopen of
+// The scripted library, loaded by the instrument library from LABRIG_GPIB_LIBRARY; loading
 // the same path gives the same instance, so the test reaches its controls.
 class FakeGpib {
 public:
     FakeGpib() {
-        setenv("LABRIG_GPIB_LIBRARY", FAKE_GPIB_PATH, 1);
-        handle_ = dlopen(FAKE_GPIB_PATH, RTLD_NOW | RTLD_LOCAL);
-        if (!handle_) throw std::runtime_error(dlerror());
+        setEnv("LABRIG_GPIB_LIBRARY", FAKE_GPIB_PATH);
+        handle_ = openModule(FAKE_GPIB_PATH);
+        if (!handle_) throw std::runtime_error(moduleError());
         reset_ = fn<void(int, int)>("fakeGpibReset");
         queueRead_ = fn<void(const char*, long, int)>("fakeGpibQueueRead");
         queueReply_ = fn<void(const char*)>("fakeGpibQueueReply");
         calls_ = fn<const char*()>("fakeGpibCalls");
     }
-    ~FakeGpib() { dlclose(handle_); }
+    ~FakeGpib() { closeModule(handle_); }
 
     void reset(int nextDevice = kDevice, bool failClear = false) {
         reset_(nextDevice, failClear ? 1 : 0);
@@ -43,9 +45,9 @@ public:
 private:
     template <class F>
     F* fn(const char* name) {
-        return reinterpret_cast<F*>(dlsym(handle_, name));
+        return reinterpret_cast<F*>(moduleSymbol(handle_, name));
     }
-    void* handle_;
+    Module handle_;
     void (*reset_)(int, int);
     void (*queueRead_)(const char*, long, int);
     void (*queueReply_)(const char*);
@@ -293,7 +295,7 @@ TEST_F(LabrigTest, PowerReadingIsPrintedAndRoundedHalfAwayFromZero) {
 TEST(LabrigRound, RoundingStepAndItsTruncation) {
     // round(double) has C++ linkage and the C library's name; fetch it by its mangled name
     // rather than declare it beside <cmath>.
-    auto* labrigRound = reinterpret_cast<double (*)(double)>(dlsym(RTLD_DEFAULT, "_Z5roundd"));
+    auto* labrigRound = reinterpret_cast<double(KV_CDECL*)(double)>(ownSymbol("_Z5roundd"));
     ASSERT_NE(labrigRound, nullptr);
     struct Case {
         double x, rounded;

@@ -1,7 +1,5 @@
 // The measurements against the simulated bus: a spectrum analyser and a power meter whose
 // input signal each case describes.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -13,7 +11,11 @@
 
 #include <labrig/labrig.h>
 
+#include "portable.h"
+
 namespace {
+
+using labrigtest::setEnv;
 
 // A quiet analyser input: the carrier, its side lobes and no noise worth the name, so that
 // levels come out exact.
@@ -28,12 +30,13 @@ constexpr const char* kQuietCarrier =
 class LabrigSimTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string base = testing::TempDir() + "labrig_sim_" + std::to_string(getpid());
+        std::string base =
+            testing::TempDir() + "labrig_sim_" + std::to_string(labrigtest::processId());
         config_ = base + ".conf";
         log_ = base + ".log";
-        setenv("LABRIG_GPIB_LIBRARY", GPIBSIM_PATH, 1);
-        setenv("GPIBSIM_CONFIG", config_.c_str(), 1);
-        setenv("GPIBSIM_LOG", log_.c_str(), 1);
+        setEnv("LABRIG_GPIB_LIBRARY", GPIBSIM_PATH);
+        setEnv("GPIBSIM_CONFIG", config_.c_str());
+        setEnv("GPIBSIM_LOG", log_.c_str());
         std::remove(log_.c_str());
     }
     void TearDown() override {
@@ -43,7 +46,7 @@ protected:
 
     // Describes the bus and opens the analyser, centred on 2437 MHz.
     void openAnalyser(const std::string& config) {
-        std::ofstream(config_) << config;
+        std::ofstream(config_, std::ios::binary) << config;
         ASSERT_EQ(ChkSpecAna(), 1);
         ASSERT_EQ(SetSpecPars(2437, 60, 0), 1);
         std::ofstream(log_, std::ios::trunc);  // the bus keeps the log open
@@ -124,7 +127,8 @@ TEST_F(LabrigSimTest, SpuriousSweep) {
 }
 
 TEST_F(LabrigSimTest, PowerMeterReading) {
-    std::ofstream(std::getenv("GPIBSIM_CONFIG")) << "[powermeter]\npower_dbm = 15.3\n";
+    std::ofstream(std::getenv("GPIBSIM_CONFIG"), std::ios::binary)
+        << "[powermeter]\npower_dbm = 15.3\n";
     ASSERT_EQ(ChkPowMeter(), 1);
     testing::internal::CaptureStdout();
     EXPECT_EQ(ReadPowerMeter(), 1530);
@@ -133,7 +137,7 @@ TEST_F(LabrigSimTest, PowerMeterReading) {
 }
 
 TEST_F(LabrigSimTest, NoDeviceAtTheAddress) {
-    std::ofstream(std::getenv("GPIBSIM_CONFIG")) << "[analyser]\naddress = 21\n";
+    std::ofstream(std::getenv("GPIBSIM_CONFIG"), std::ios::binary) << "[analyser]\naddress = 21\n";
     EXPECT_EQ(ChkSpecAna(), 0);
     EXPECT_EQ(ReadSpecCarrierFrq(), 0);  // the descriptor was taken off line
 }

@@ -10,7 +10,8 @@
  * and the same arguments and result (all but Delay1, GPIBCleanup and round).
  *
  * The GPIB library is loaded on the first bus call: the file named by LABRIG_GPIB_LIBRARY, else
- * libgpib.so.0. When it cannot be loaded every open and measurement fails. */
+ * libgpib.so.0 (GPIB-32.DLL on Windows). When it cannot be loaded every open and measurement
+ * fails. */
 #ifndef LABRIG_LABRIG_H
 #define LABRIG_LABRIG_H
 

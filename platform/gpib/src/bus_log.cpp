@@ -1,7 +1,12 @@
 #include "bus_log.h"
 
 #include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#include <sys/stat.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -10,7 +15,33 @@
 namespace gpibsim {
 namespace {
 
+#ifdef _WIN32
+// The C runtime's descriptors: binary, so that the lines keep their bare line feeds.
+constexpr int kLogFlags = _O_WRONLY | _O_CREAT | _O_APPEND | _O_BINARY | _O_NOINHERIT;
+constexpr int kLogMode = _S_IREAD | _S_IWRITE;
+
+int openLog(const char* path) {
+    return ::_open(path, kLogFlags, kLogMode);
+}
+int closeLog(int fd) {
+    return ::_close(fd);
+}
+int writeLog(int fd, const std::string& line) {
+    return ::_write(fd, line.data(), static_cast<unsigned>(line.size()));
+}
+#else
 constexpr mode_t kLogMode = 0644;
+
+int openLog(const char* path) {
+    return ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kLogMode);
+}
+int closeLog(int fd) {
+    return ::close(fd);
+}
+ssize_t writeLog(int fd, const std::string& line) {
+    return ::write(fd, line.data(), line.size());
+}
+#endif
 
 }  // namespace
 
@@ -29,7 +60,7 @@ int UniqueFd::release() {
 }
 
 void UniqueFd::reset() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) closeLog(fd_);
     fd_ = -1;
 }
 
@@ -84,7 +115,7 @@ std::string formatLogLine(Transfer transfer, std::optional<int> address, std::st
 void BusLog::open(const char* path) {
     fd_.reset();
     if (path == nullptr || *path == '\0') return;
-    fd_ = UniqueFd(::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kLogMode));
+    fd_ = UniqueFd(openLog(path));
     if (!fd_.valid()) std::fprintf(stderr, "gpibsim: %s: %s\n", path, std::strerror(errno));
 }
 
@@ -92,7 +123,7 @@ void BusLog::record(Transfer transfer, std::optional<int> address, std::string_v
                     std::optional<int> error) {
     if (!fd_.valid()) return;
     const std::string line = formatLogLine(transfer, address, bytes, error);
-    while (::write(fd_.get(), line.data(), line.size()) < 0 && errno == EINTR) {
+    while (writeLog(fd_.get(), line) < 0 && errno == EINTR) {
     }
 }
 

@@ -47,7 +47,7 @@ int statusOf(const CallStatus& status) {
 
 extern "C" {
 
-GPIBSIM_API int ibdev(int board, int pad, int sad, int tmo, int /*eot*/, int /*eos*/) {
+GPIBSIM_API int GPIBSIM_CALL ibdev(int board, int pad, int sad, int tmo, int /*eot*/, int /*eos*/) {
     const gpibsim::BusEnvironment environment{std::getenv("GPIBSIM_CONFIG"),
                                               std::getenv("GPIBSIM_LOG")};
     const gpibsim::OpenResult result = bus().open(board, pad, sad, tmo, environment);
@@ -55,35 +55,35 @@ GPIBSIM_API int ibdev(int board, int pad, int sad, int tmo, int /*eot*/, int /*e
     return result.ud;
 }
 
-GPIBSIM_API int ibclr(int ud) {
+GPIBSIM_API int GPIBSIM_CALL ibclr(int ud) {
     return statusOf(bus().clear(ud));
 }
 
-GPIBSIM_API int ibonl(int ud, int v) {
+GPIBSIM_API int GPIBSIM_CALL ibonl(int ud, int v) {
     return statusOf(bus().setOnline(ud, v));
 }
 
-GPIBSIM_API int ibwrt(int ud, const void* buf, long cnt) {
+GPIBSIM_API int GPIBSIM_CALL ibwrt(int ud, const void* buf, long cnt) {
     return statusOf(bus().write(ud, buf, cnt));
 }
 
-GPIBSIM_API int ibrd(int ud, void* buf, long cnt) {
+GPIBSIM_API int GPIBSIM_CALL ibrd(int ud, void* buf, long cnt) {
     return statusOf(bus().read(ud, buf, cnt));
 }
 
-GPIBSIM_API int ThreadIbsta(void) {
+GPIBSIM_API int GPIBSIM_CALL ThreadIbsta(void) {
     return threadStatus.ibsta;
 }
 
-GPIBSIM_API int ThreadIberr(void) {
+GPIBSIM_API int GPIBSIM_CALL ThreadIberr(void) {
     return threadStatus.iberr;
 }
 
-GPIBSIM_API int ThreadIbcnt(void) {
+GPIBSIM_API int GPIBSIM_CALL ThreadIbcnt(void) {
     return static_cast<int>(threadStatus.ibcntl);
 }
 
-GPIBSIM_API long ThreadIbcntl(void) {
+GPIBSIM_API long GPIBSIM_CALL ThreadIbcntl(void) {
     return threadStatus.ibcntl;
 }
 

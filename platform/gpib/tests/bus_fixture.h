@@ -18,6 +18,16 @@
 
 namespace gpibsim::test {
 
+#ifdef _WIN32
+// The C runtime of Windows sets variables with _putenv_s; an empty value removes one.
+inline int setenv(const char* name, const char* value, int) {
+    return _putenv_s(name, value);
+}
+inline int unsetenv(const char* name) {
+    return _putenv_s(name, "");
+}
+#endif
+
 inline constexpr int kAnalyser = 20;
 inline constexpr int kMeter = 13;
 inline constexpr int kOk = GPIBSIM_CMPL | GPIBSIM_CIC;

@@ -1,8 +1,13 @@
 // Where the status of a call ends up: per thread, process-wide, and in the thread-only variant.
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <memory>
 #include <thread>
+#include <type_traits>
 
 #include "bus_fixture.h"
 
@@ -11,10 +16,37 @@ namespace {
 
 using StatusTest = BusFixture;
 
+#ifdef _WIN32
+struct LibraryCloser {
+    void operator()(HMODULE handle) const { FreeLibrary(handle); }
+};
+using Library = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryCloser>;
+
+Library loadLibrary(const char* path) {
+    return Library(LoadLibraryA(path));
+}
+void* symbolOf(const Library& library, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(library.get(), name));
+}
+std::string loadError() {
+    return "error " + std::to_string(GetLastError());
+}
+#else
 struct LibraryCloser {
     void operator()(void* handle) const { dlclose(handle); }
 };
 using Library = std::unique_ptr<void, LibraryCloser>;
+
+Library loadLibrary(const char* path) {
+    return Library(dlopen(path, RTLD_NOW | RTLD_LOCAL));
+}
+void* symbolOf(const Library& library, const char* name) {
+    return dlsym(library.get(), name);
+}
+std::string loadError() {
+    return dlerror();
+}
+#endif
 
 TEST_F(StatusTest, ThreadValuesAreTheCallersAndUserValuesTheLastCall) {
     const int ud = openReset(kAnalyser);
@@ -41,22 +73,22 @@ TEST_F(StatusTest, ThreadValuesAreTheCallersAndUserValuesTheLastCall) {
 }
 
 TEST_F(StatusTest, ThreadOnlyVariantLacksUserVariables) {
-    const Library full(dlopen(GPIBSIM_LIBRARY, RTLD_NOW | RTLD_LOCAL));
-    ASSERT_NE(full, nullptr) << dlerror();
-    EXPECT_NE(dlsym(full.get(), "user_ibsta"), nullptr);
+    const Library full = loadLibrary(GPIBSIM_LIBRARY);
+    ASSERT_NE(full, nullptr) << loadError();
+    EXPECT_NE(symbolOf(full, "user_ibsta"), nullptr);
 
-    const Library threadOnly(dlopen(GPIBSIM_THREADONLY_LIBRARY, RTLD_NOW | RTLD_LOCAL));
-    ASSERT_NE(threadOnly, nullptr) << dlerror();
+    const Library threadOnly = loadLibrary(GPIBSIM_THREADONLY_LIBRARY);
+    ASSERT_NE(threadOnly, nullptr) << loadError();
     for (const char* name : {"user_ibsta", "user_iberr", "user_ibcntl"}) {
-        EXPECT_EQ(dlsym(threadOnly.get(), name), nullptr) << name;
+        EXPECT_EQ(symbolOf(threadOnly, name), nullptr) << name;
     }
-    using Open = int (*)(int, int, int, int, int, int);
-    using Write = int (*)(int, const void*, long);
-    using Status = int (*)();
-    const auto openDevice = reinterpret_cast<Open>(dlsym(threadOnly.get(), "ibdev"));
-    const auto write = reinterpret_cast<Write>(dlsym(threadOnly.get(), "ibwrt"));
-    const auto status = reinterpret_cast<Status>(dlsym(threadOnly.get(), "ThreadIbsta"));
-    const auto count = reinterpret_cast<Status>(dlsym(threadOnly.get(), "ThreadIbcnt"));
+    using Open = int(GPIBSIM_CALL*)(int, int, int, int, int, int);
+    using Write = int(GPIBSIM_CALL*)(int, const void*, long);
+    using Status = int(GPIBSIM_CALL*)();
+    const auto openDevice = reinterpret_cast<Open>(symbolOf(threadOnly, "ibdev"));
+    const auto write = reinterpret_cast<Write>(symbolOf(threadOnly, "ibwrt"));
+    const auto status = reinterpret_cast<Status>(symbolOf(threadOnly, "ThreadIbsta"));
+    const auto count = reinterpret_cast<Status>(symbolOf(threadOnly, "ThreadIbcnt"));
     ASSERT_TRUE(openDevice && write && status && count);
     const int ud = openDevice(0, kAnalyser, 0, 11, 1, 0);
     ASSERT_GE(ud, 0);

@@ -8,6 +8,10 @@
 
 #include <kvexport.h>
 
+/* The calling convention of the entries: callee-cleans (stdcall) on 32-bit Windows, as a GPIB
+ * board's own library has it; the platform's C convention elsewhere. */
+#define GPIBSIM_CALL KV_STDCALL
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -31,15 +35,15 @@ enum {
 };
 
 /* Opens a unit descriptor (>= 0) for the device at pad/sad on board 0; -1 on failure. */
-GPIBSIM_API int ibdev(int board, int pad, int sad, int tmo, int eot, int eos);
+GPIBSIM_API int GPIBSIM_CALL ibdev(int board, int pad, int sad, int tmo, int eot, int eos);
 /* Sends the device clear: the device drops its unread input and output, keeps its settings. */
-GPIBSIM_API int ibclr(int ud);
+GPIBSIM_API int GPIBSIM_CALL ibclr(int ud);
 /* ibonl(ud, 0) closes the descriptor; any other v keeps it on line. */
-GPIBSIM_API int ibonl(int ud, int v);
+GPIBSIM_API int GPIBSIM_CALL ibonl(int ud, int v);
 /* Sends cnt bytes to the device; returns ibsta. */
-GPIBSIM_API int ibwrt(int ud, const void* buf, long cnt);
+GPIBSIM_API int GPIBSIM_CALL ibwrt(int ud, const void* buf, long cnt);
 /* Reads up to cnt bytes of the device's reply; returns ibsta. */
-GPIBSIM_API int ibrd(int ud, void* buf, long cnt);
+GPIBSIM_API int GPIBSIM_CALL ibrd(int ud, void* buf, long cnt);
 
 #ifndef GPIBSIM_THREAD_STATUS_ONLY
 /* Status of the last call made by any thread. */
@@ -49,10 +53,10 @@ GPIBSIM_API extern long user_ibcntl;
 #endif
 
 /* Status of the calling thread's last call. */
-GPIBSIM_API int ThreadIbsta(void);
-GPIBSIM_API int ThreadIberr(void);
-GPIBSIM_API int ThreadIbcnt(void);
-GPIBSIM_API long ThreadIbcntl(void);
+GPIBSIM_API int GPIBSIM_CALL ThreadIbsta(void);
+GPIBSIM_API int GPIBSIM_CALL ThreadIberr(void);
+GPIBSIM_API int GPIBSIM_CALL ThreadIbcnt(void);
+GPIBSIM_API long GPIBSIM_CALL ThreadIbcntl(void);
 
 #ifdef __cplusplus
 }
