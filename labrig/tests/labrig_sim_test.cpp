@@ -40,6 +40,10 @@ protected:
         std::remove(log_.c_str());
     }
     void TearDown() override {
+        // Opening a device again lets the bus close its log, which Windows cannot remove open.
+        setEnv("GPIBSIM_LOG", "");
+        ChkPowMeter();
+        PwrOffLine();
         std::remove(config_.c_str());
         std::remove(log_.c_str());
     }

@@ -46,6 +46,8 @@ protected:
             ibonl(ud, 0);
         unsetenv("GPIBSIM_CONFIG");
         unsetenv("GPIBSIM_LOG");
+        // Opening a device again lets the bus close its log, which Windows cannot remove open.
+        ibonl(ibdev(0, kMeter, 0, 11, 1, 0), 0);
     }
 
     std::string path(std::string_view name) const { return (dir_ / name).string(); }
