@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <support/alertable_wait.h>
 #include <support/packet_driver.h>
 
 #include <array>
@@ -59,16 +60,7 @@ uint8_t referenceChecksum(const Bytes& frame);
 
 // --- Waiting -----------------------------------------------------------------------------------
 
-// Sleeps in short alertable steps until `done()` or the timeout.
-template <typename Done>
-bool waitUntil(Done done, std::chrono::milliseconds timeout = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        SleepEx(2, TRUE);
-    }
-    return true;
-}
+using testsupport::waitUntil;
 
 // Calls of a routine, recorded from the threads that run them.
 class CallLog {

@@ -9,7 +9,6 @@
 
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,11 +22,11 @@
 #include <nicapi/nicapi.h>
 #include <phrasekey/phrasekey.h>
 
+#include <support/alertable_wait.h>
+
 #include "call_words.h"
 
 namespace {
-
-using namespace std::chrono_literals;
 
 // --- Calling an entry ------------------------------------------------------------------------
 
@@ -121,16 +120,7 @@ bool flag(const CallResult& result) {
     return (result.eax & 0xFF) != 0;  // bool comes back in al
 }
 
-// Sleeps in short alertable steps until `done()` or the deadline.
-template <typename Done>
-bool waitUntil(Done done, std::chrono::milliseconds timeout = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        SleepEx(2, TRUE);
-    }
-    return true;
-}
+using testsupport::waitUntil;
 
 // One fixture per library: the DLL is loaded once for the program, from beside it.
 template <const char* kFile>
