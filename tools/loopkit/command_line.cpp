@@ -75,6 +75,13 @@ std::string setMac(std::optional<loopkit::MacBytes>& mac, const char* option,
     return {};
 }
 
+std::string setInterval(int& intervalMs, const std::string& v) {
+    const auto value = wholeNumber(v, 0, kMaxIntervalMs);
+    if (!value) return rangeError("--interval", v, "milliseconds from 0 to 3600000");
+    intervalMs = static_cast<int>(*value);
+    return {};
+}
+
 Setter pattern(std::optional<std::string> RxOptions::*field) {
     return [field](Request& r, const std::string& v) -> std::string {
         if (v.empty()) return "a receive pattern needs at least one character";
@@ -120,12 +127,7 @@ std::vector<Option> txOptions() {
          }},
         {"--to", true, [](Request& r, const std::string& v) { return setMac(r.tx.to, "--to", v); }},
         {"--interval", true,
-         [](Request& r, const std::string& v) -> std::string {
-             const auto value = wholeNumber(v, 0, kMaxIntervalMs);
-             if (!value) return rangeError("--interval", v, "milliseconds from 0 to 3600000");
-             r.tx.intervalMs = static_cast<int>(*value);
-             return {};
-         }},
+         [](Request& r, const std::string& v) { return setInterval(r.tx.intervalMs, v); }},
         {"--no-checksum", false,
          [](Request& r, const std::string&) { return r.tx.checksum = false, ""; }},
         {"--no-numbering", false,
@@ -189,6 +191,8 @@ std::vector<Option> twoWayOptions() {
          [](Request& r, const std::string& v) {
              return setLength(r.twoWay.frameLength, v, false);
          }},
+        {"--interval", true,
+         [](Request& r, const std::string& v) { return setInterval(r.twoWay.intervalMs, v); }},
     };
 }
 

@@ -49,6 +49,7 @@ struct TwoWayOptions {
     bool server = false;
     unsigned long frames = 1000;  // of this station's stream; 0: until stopped
     int frameLength = 1048;       // on the wire
+    int intervalMs = 0;           // pause before each frame of the stream
 };
 
 struct Request {

@@ -100,7 +100,8 @@ RunResult runTwoWay(const Request& request, const RunIo& io) {
     }
     const bool server = request.twoWay.server;
     test.start(server ? loopkit::TwoWayTest::Role::Server : loopkit::TwoWayTest::Role::Client,
-               request.twoWay.frameLength - kHeaderLength, {.frames = request.twoWay.frames});
+               request.twoWay.frameLength - kHeaderLength,
+               {.frames = request.twoWay.frames, .intervalMs = request.twoWay.intervalMs});
     test.settle();  // the capture receives from here on: a client's start frame is not missed
     if (io.notice)
         io.notice(server ? "waiting for a client on " + request.interface

@@ -19,8 +19,8 @@ constexpr char kSynopsisRx[] =
     "               [--start-pattern TEXT] [--end-pattern TEXT] [--expected-pattern TEXT]\n"
     "               [--json]\n";
 constexpr char kSynopsisTwoWay[] =
-    "    loopkit 2way IFACE --server|--client [--frames N] [--length L] [--timeout S]\n"
-    "               [--json]\n";
+    "    loopkit 2way IFACE --server|--client [--frames N] [--length L] [--interval MS]\n"
+    "               [--timeout S] [--json]\n";
 constexpr char kSynopsisHelp[] = "    loopkit [tx|rx|2way] --help\n";
 
 constexpr char kDescription[] =
@@ -126,6 +126,8 @@ constexpr char kOptionsTwoWay[] =
     "                    for the client, 0 for the server, which follows the client)\n"
     "    --length L      frame length on the wire, 60 to 1514 (default 1048: the dialog's\n"
     "                    1024-byte payload)\n"
+    "    --interval MS   pause before each frame of the stream (default 0: as fast as\n"
+    "                    the link takes them, like the dialog)\n"
     "\n";
 
 constexpr char kOutput[] =

@@ -85,7 +85,8 @@ TEST(CommandLine, GoodLinesGiveTheirValues) {
          [](const Request& r) {
              return r.twoWay.server && r.twoWay.frames == 0 && r.twoWay.frameLength == 60;
          }},
-        {"2way eth1 --server --frames 7", [](const Request& r) { return r.twoWay.frames == 7; }},
+        {"2way eth1 --server --frames 7 --interval 5",
+         [](const Request& r) { return r.twoWay.frames == 7 && r.twoWay.intervalMs == 5; }},
         {"rx eth2 --help --frames nonsense", [](const Request& r) { return r.help; }},
     };
     for (const auto& c : cases) {
@@ -123,6 +124,7 @@ TEST(CommandLine, BadLinesSayWhatIsWrong) {
         {"tx eth1 --to 02::00:00:00:00:07", "--to takes"},
         {"tx eth1 --to 0200000000g7", "--to takes"},
         {"tx eth1 --interval 3600001", "--interval takes"},
+        {"2way eth1 --client --interval -1", "--interval takes"},
         {"tx eth1 --timeout 0", "--timeout takes a number of seconds above 0"},
         {"tx eth1 --timeout soon", "--timeout takes"},
         {"rx eth1 --idle 2000001", "at most 2000000"},

@@ -73,14 +73,16 @@ TEST_F(VethCommand, RxCountsEveryFrameOfTx) {
 
 TEST_F(VethCommand, TwoWayStationsEndTogetherWithFramesBothWays) {
     // The server's stream ends after 2000 frames: its stop frame ends the client, whose answer
-    // ends the server. The server streams only after the client's frames came.
+    // ends the server. The server streams only after the client's frames came. The client's
+    // endless stream is paced, so that a busy machine does not overrun the server's capture.
     Station server(
         *pair, 1,
         {"2way", VethPair::kSecond, "--server", "--frames", "2000", "--timeout", "30", "--json"});
     ASSERT_TRUE(server.waitFor("waiting for a client on kvb"));
-    const Outcome client =
-        Station(*pair, 0, {"2way", VethPair::kFirst, "--client", "--frames", "0", "--json"})
-            .finish();
+    const Outcome client = Station(*pair, 0,
+                                   {"2way", VethPair::kFirst, "--client", "--frames", "0",
+                                    "--interval", "1", "--json"})
+                               .finish();
     const Outcome s = server.finish();
     EXPECT_EQ(client.status, 0) << client.out << client.err;
     EXPECT_EQ(s.status, 0) << s.out << s.err;
