@@ -69,7 +69,7 @@ function(kv_test target)
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES LABELS "${ARG_LABELS};win32"
-      FIXTURES_REQUIRED wine_prefix)
+      FIXTURES_REQUIRED wine_prefix DISABLED ${KV_WINE_DISABLED})
   else()
     gtest_discover_tests(${target} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
   endif()
